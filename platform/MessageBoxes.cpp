@@ -1,0 +1,18 @@
+#include "platform/MessageBoxes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace pellimor {
+
+void MessageBoxes::show(const QString& text, int style, const QString& title)
+{
+    // Style: the low nibble picks the buttons (only OK is used), 16 adds the stop icon.
+    const QMessageBox::Icon icon = (style & 0x70) == Critical ? QMessageBox::Critical
+                                                               : QMessageBox::NoIcon;
+    const QString caption = title.isEmpty() ? QApplication::applicationDisplayName() : title;
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+} // namespace pellimor

@@ -1,0 +1,91 @@
+#include "ui/converter/FormTools.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPalette>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+
+namespace pellimor::form {
+
+QColor color(std::uint32_t value)
+{
+    if (value & 0x80000000u) {
+        const QPalette palette = QApplication::palette();
+        switch (value & 0xFFu) {
+        case 4: return palette.color(QPalette::Active, QPalette::Window);
+        case 5: return palette.color(QPalette::Active, QPalette::Base);
+        default: return palette.color(QPalette::Active, QPalette::Button);
+        }
+    }
+    return QColor(int(value & 0xFFu), int((value >> 8) & 0xFFu), int((value >> 16) & 0xFFu));
+}
+
+namespace {
+void setRole(QWidget& widget, QPalette::ColorRole role, const QColor& colour)
+{
+    QPalette palette = widget.palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, role, colour);
+    widget.setPalette(palette);
+}
+
+QFont withStyle(QFont font, double pointSize, bool bold, bool italic, bool underline)
+{
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    font.setItalic(italic);
+    font.setUnderline(underline);
+    return font;
+}
+} // namespace
+
+void setBackground(QWidget& field, std::uint32_t value)
+{
+    setRole(field, QPalette::Base, color(value));
+}
+
+void setForeground(QWidget& widget, std::uint32_t value)
+{
+    const QColor colour = color(value);
+    setRole(widget, QPalette::WindowText, colour);
+    setRole(widget, QPalette::Text, colour);
+}
+
+QFont sansSerif(double pointSize, bool bold, bool italic, bool underline)
+{
+    // Faces with the old system font's narrow metrics come first, so captions fit
+    // the widths they were drawn for.
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                      QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica"),
+                      QStringLiteral("DejaVu Sans")});
+    return withStyle(font, pointSize, bold, italic, underline);
+}
+
+QFont arial(double pointSize, bool bold, bool italic)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arimo"), QStringLiteral("Nimbus Sans"),
+                      QStringLiteral("Helvetica"), QStringLiteral("DejaVu Sans")});
+    return withStyle(font, pointSize, bold, italic, false);
+}
+
+void switchOn(QTimer& timer)
+{
+    if (!timer.isActive())
+        timer.start();
+}
+
+void setPicture(QLabel& image, const QPixmap& picture)
+{
+    image.setPixmap(picture);
+    if (!picture.isNull())
+        image.resize(picture.deviceIndependentSize().toSize());
+}
+
+} // namespace pellimor::form
