@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QtDebug>
 
+#include <utility>
+
 namespace pellimor {
 
 namespace {
@@ -64,6 +66,8 @@ QString ImageList::path(const QString& key)
 
 const QPixmap& ImageList::picture(const QString& key)
 {
+    if (m_firstFetch)
+        std::exchange(m_firstFetch, nullptr)();
     if (auto found = m_pictures.find(key); found != m_pictures.end())
         return found->second;
 

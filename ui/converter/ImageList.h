@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 
 namespace pellimor {
@@ -31,12 +32,18 @@ public:
     // Resource path of a key's picture at normal resolution, or empty.
     static QString path(const QString& key);
 
+    // Runs once, just before the first look-up is answered. The application uses it
+    // to load the converter window at the first picture fetch, as the program has
+    // always started: the splash's first picture brings the converter window up.
+    void setFirstFetchHook(std::function<void()> hook) { m_firstFetch = std::move(hook); }
+
     // Drops every loaded picture (the next look-up reads it again).
     void clear();
 
 private:
     // Node-based, so a picture handed out stays where it is as others are added.
     std::map<QString, QPixmap> m_pictures;
+    std::function<void()> m_firstFetch;
 };
 
 } // namespace pellimor
