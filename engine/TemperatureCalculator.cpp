@@ -60,7 +60,7 @@ constexpr std::string_view keys[] = {
     "CelciusGas Mark",
 };
 
-constexpr UnitPairIndex<32> index(keys);
+constexpr UnitPairIndex<32> ruleIndex(keys);
 
 } // namespace
 
@@ -69,7 +69,7 @@ constexpr UnitPairIndex<32> index(keys);
 double TemperatureCalculator::CalculateValue(std::string StartUnit, double StartValue,
                                              std::string ReturnUnit) const
 {
-    switch (index.find(StartUnit, ReturnUnit)) {
+    switch (ruleIndex.find(StartUnit, ReturnUnit)) {
     case CelciusFahrenheit:
         return CelciusToFahrenheit(StartValue);
     case FahrenheitCelcius:
