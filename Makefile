@@ -7,10 +7,12 @@ CMAKE_FLAGS ?=
 
 # What building, running and testing need on a fresh Debian or Ubuntu machine.
 PACKAGES_BUILD := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation
-PACKAGES_TEST  := $(PACKAGES_BUILD) xvfb xauth
+PACKAGES_TEST  := $(PACKAGES_BUILD) xvfb xauth desktop-file-utils appstream dpkg-dev file
 PACKAGES_BENCH := $(PACKAGES_BUILD) libbenchmark-dev
+# CPack finds the programs with `file` and has dpkg-shlibdeps work out their dependencies.
+PACKAGES_PACKAGE := $(PACKAGES_BUILD) dpkg-dev file
 
-.PHONY: all build run test bench deps-build deps-test deps-bench clean
+.PHONY: all build run test bench package deps-build deps-test deps-bench deps-package clean
 
 all: build
 
@@ -35,6 +37,8 @@ deps-test:
 	$(call ensure_packages,$(PACKAGES_TEST))
 deps-bench:
 	$(call ensure_packages,$(PACKAGES_BENCH))
+deps-package:
+	$(call ensure_packages,$(PACKAGES_PACKAGE))
 
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
@@ -56,6 +60,14 @@ bench: deps-bench $(BUILD)/CMakeCache.txt
 	cmake -S . -B $(BUILD) -DPELLIMOR_BUILD_BENCH=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	$(BUILD)/bench/bench_engine
+
+# Leaves one pellimor_<version>_<arch>.deb here, replacing any earlier one;
+# CPack's scratch files stay in the build folder.
+package: deps-package build
+	rm -f pellimor_*.deb $(BUILD)/package/pellimor_*.deb
+	cd $(BUILD) && cpack -G DEB -B "$$PWD/package"
+	mv $(BUILD)/package/pellimor_*.deb .
+	@ls pellimor_*.deb
 
 clean:
 	rm -rf $(BUILD)
