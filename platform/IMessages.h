@@ -8,6 +8,7 @@ namespace pellimor {
 enum MessageStyle : int {
     OkOnly = 0,       // one OK button, no icon
     Critical = 16,    // stop icon with one OK button
+    Exclamation = 48, // warning icon with one OK button
 };
 
 // A modal message box: blocks until the user closes it. An empty title means the

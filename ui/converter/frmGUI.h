@@ -2,6 +2,7 @@
 
 #include "platform/Services.h"
 
+#include <QCursor>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QString>
@@ -14,8 +15,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QMenu;
-class QAction;
 class QTimer;
 class QUrl;
 
@@ -23,7 +22,9 @@ namespace pellimor {
 
 class ICalculator;
 class ICollectionManager;
+class CategoryBox;
 class ImageList;
+class QuantityBox;
 class UnitListBox;
 
 // The converter window: the user picks a category, a From unit, types a quantity and
@@ -108,7 +109,7 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createControls();
@@ -118,8 +119,9 @@ private:
     QTimer* stepTimer(Step step) const;
     void advanceFrame(Step step);
     void setUsable(QWidget& field, bool usable);
-    void showResult(const ICalculator& calculator, const QString& fromUnit, double quantity,
-                    const QString& toUnit);
+    void showResult(std::unique_ptr<ICalculator> calculator, const QString& fromUnit,
+                    double quantity, const QString& toUnit);
+    void setResultLine(const QString& line);
     void openWebSite();
     void applyPointer();
 
@@ -128,6 +130,31 @@ private:
     std::unique_ptr<ICalculator> m_calculator;   // the one created last
     int m_pointerMode = DefaultPointer;
     QPixmap m_mouseIcon;
+    QCursor m_handCursor;
+    bool m_placed = false;
+
+    CategoryBox* m_cmbCategory = nullptr;
+    QuantityBox* m_txtQuantity = nullptr;
+    UnitListBox* m_lstFrom = nullptr;
+    UnitListBox* m_lstTo = nullptr;
+    QLineEdit* m_txtResult = nullptr;
+    QLabel* m_imgCategory = nullptr;
+    QLabel* m_imgQuantity = nullptr;
+    QLabel* m_imgFrom = nullptr;
+    QLabel* m_imgTo = nullptr;
+    QLabel* m_imgLogo = nullptr;
+    QLabel* m_lblLearn = nullptr;
+    QLabel* m_lblURL = nullptr;
+    QLabel* m_imgRadis = nullptr;
+    QLabel* m_imgCarotte = nullptr;
+    QLabel* m_imgTomate = nullptr;
+    QLabel* m_imgPoivron = nullptr;
+    QTimer* m_tmrCategory = nullptr;
+    QTimer* m_tmrQuantity = nullptr;
+    QTimer* m_tmrFrom = nullptr;
+    QTimer* m_tmrTo = nullptr;
+    QTimer* m_tmrResult = nullptr;
+    QTimer* m_tmrStop = nullptr;
 };
 
 } // namespace pellimor

@@ -1,0 +1,767 @@
+#include "ui/converter/frmGUI.h"
+
+#include "app/Application.h"
+#include "catalogue/CollectionManager.h"
+#include "engine/LengthCalculator.h"
+#include "engine/RuntimeError.h"
+#include "engine/TemperatureCalculator.h"
+#include "engine/VolumeCalculator.h"
+#include "engine/WeightCalculator.h"
+#include "pellimor_version.h"
+#include "ui/converter/CategoryBox.h"
+#include "ui/converter/FormTools.h"
+#include "ui/converter/ImageList.h"
+#include "ui/converter/NumberText.h"
+#include "ui/converter/QuantityBox.h"
+#include "ui/converter/UnitListBox.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QCursor>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QLocale>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+#include <QUrl>
+
+#include <array>
+#include <cmath>
+
+namespace pellimor {
+
+namespace {
+
+// Timer intervals in milliseconds.
+constexpr int PointerFrameInterval = 200;
+constexpr int BlinkInterval = 50;
+constexpr int FlashLength = 1000;
+
+const QString EnterValue = QStringLiteral("(Enter a value)");
+const QString SelectCategory = QStringLiteral("(Select a category)");
+const QString InvalidValue = QStringLiteral("Invalid Value");
+
+const QString InvalidCategoryMessage =
+    QStringLiteral("The value in the Category list box is invalid.\n\n"
+                   "Please select a valid value from the list.");
+
+const QString InvalidQuantityMessage = QStringLiteral(
+    "You entered an invalid value.\n\n"
+    "Here are some hints on how to fix the problem:\n\n"
+    "- Make sure that you use digits only -- no letters, "
+    "spaces or special characters -- except "
+    "the decimal separator if required.\n\n"
+    "- Make sure that you use the appropriate "
+    "decimal separator. If your computer has a North "
+    "American setting, the separator is a dot. "
+    "If it has a European setting, the separator is "
+    "usually a comma. Check your computer's "
+    "regional settings in the Control Panel.");
+
+// A result beyond the double range used to end the request without a word, leaving
+// an older line that no longer matched the chosen units; the user is told instead.
+const QString TooLargeMessage =
+    QStringLiteral("The result of this conversion is too large to show.\n\n"
+                   "Please enter a smaller value.");
+
+const QString BrowserFailedMessage = QStringLiteral("The web site could not be opened.");
+
+struct StepFrames {
+    std::array<QString, 4> keys;
+    int count;
+};
+
+const StepFrames& framesOf(frmGUI::Step step)
+{
+    static const StepFrames radish{{QStringLiteral("Radis1"), QStringLiteral("Radis2"),
+                                    QStringLiteral("Radis3"), QStringLiteral("Radis4")}, 4};
+    static const StepFrames carrot{{QStringLiteral("Carotte1"), QStringLiteral("Carotte2")}, 2};
+    static const StepFrames tomato{{QStringLiteral("Tomate1"), QStringLiteral("Tomate2"),
+                                    QStringLiteral("Tomate3"), QStringLiteral("Tomate4")}, 4};
+    static const StepFrames pepper{{QStringLiteral("Poivron1"), QStringLiteral("Poivron2"),
+                                    QStringLiteral("Poivron3"), QStringLiteral("Poivron4")}, 4};
+    switch (step) {
+    case frmGUI::Step::Category: return radish;
+    case frmGUI::Step::Quantity: return carrot;
+    case frmGUI::Step::FromUnit: return tomato;
+    case frmGUI::Step::ToUnit: break;
+    }
+    return pepper;
+}
+
+template <typename T>
+T* named(T* object, const char* name)
+{
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
+QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& caption, QRect geometry)
+{
+    auto* frame = named(new QGroupBox(caption, parent), name);
+    frame->setFont(form::sansSerif(8.25, true));
+    frame->setGeometry(geometry);
+    // Frames keep their own arrow: the window's pointer shows over bare window area
+    // and the links only.
+    frame->setCursor(Qt::ArrowCursor);
+    return frame;
+}
+
+QLabel* makeImage(QWidget* parent, const char* name, int left, int top)
+{
+    auto* image = named(new QLabel(parent), name);
+    image->move(form::px(left), form::px(top));
+    image->resize(0, 0);
+    return image;
+}
+
+// Where the hand's fingertip is: the first opaque pixel from the top.
+QPoint hotSpot(const QPixmap& picture)
+{
+    const QImage image = picture.toImage();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 128)
+                return QPoint(x, y) / picture.devicePixelRatio();
+    return QPoint(0, 0);
+}
+
+} // namespace
+
+frmGUI::frmGUI()
+    : frmGUI(Services::real())
+{
+}
+
+frmGUI::frmGUI(Services services, QWidget* parent)
+    : QMainWindow(parent)
+    , ImageList1(ImageList::shared())
+    , m_services(services)
+{
+    setObjectName(QStringLiteral("frmGUI"));
+    setWindowTitle(QStringLiteral("Pellimor"));
+    setWindowIcon(QIcon(ImageList1.picture(QStringLiteral("Radis"))));
+    setFont(form::sansSerif(8.25));
+    createControls();
+    createMenus();
+    createTimers();
+    Form_Load();
+}
+
+frmGUI::~frmGUI() = default;
+
+QUrl frmGUI::webAddress()
+{
+    return QUrl(QStringLiteral("https://") + QLatin1String(PELLIMOR_WEB_HOST));
+}
+
+void frmGUI::createControls()
+{
+    auto* client = named(new QWidget(this), "client");
+    client->setFixedSize(form::px(7710), form::px(7740));
+    client->setMouseTracking(true);
+    client->installEventFilter(this);
+    client->setAutoFillBackground(false);
+    setCentralWidget(client);
+
+    // Category.
+    auto* fraCategory = makeFrame(client, "fraCategory", QStringLiteral("Category"),
+                                  form::rect(240, 240, 3135, 975));
+    auto* cmbCategory = named(new CategoryBox(fraCategory), "cmbCategory");
+    cmbCategory->setGeometry(form::rect(240, 360, 2055, 315));
+    cmbCategory->setFont(form::sansSerif(8.25));
+    cmbCategory->addItems({QStringLiteral("Lengths"), QStringLiteral("Temperatures"),
+                           QStringLiteral("Volumes"), QStringLiteral("Weights")});
+    cmbCategory->setCurrentIndex(-1);
+    cmbCategory->setEditText(SelectCategory);
+    cmbCategory->setAccessibleName(QStringLiteral("Category"));
+    form::setBackground(*cmbCategory, form::White);
+    connect(cmbCategory, &QComboBox::activated, this, &frmGUI::cmbCategory_Click);
+    connect(cmbCategory, &CategoryBox::dropDown, this, &frmGUI::cmbCategory_DropDown);
+    makeImage(fraCategory, "imgCategory", 2520, 240);
+
+    // Quantity.
+    auto* fraQuantity = makeFrame(client, "fraQuantity", QStringLiteral("Quantity"),
+                                  form::rect(240, 1440, 3135, 975));
+    auto* txtQuantity = named(new QuantityBox(fraQuantity), "txtQuantity");
+    txtQuantity->setGeometry(form::rect(240, 360, 1455, 285));
+    txtQuantity->setFont(form::sansSerif(8.25));
+    txtQuantity->setAccessibleName(QStringLiteral("Quantity"));
+    txtQuantity->setEnabled(false);
+    form::setBackground(*txtQuantity, form::MenuBackground);
+    connect(txtQuantity, &QuantityBox::keyPress, this, &frmGUI::txtQuantity_KeyPress);
+    connect(txtQuantity, &QuantityBox::gotFocus, this, &frmGUI::txtQuantity_GotFocus);
+    makeImage(fraQuantity, "imgQuantity", 2520, 240)->hide();
+
+    // From and To units.
+    auto makeUnitFrame = [&](const char* frameName, const QString& caption, int left,
+                             const char* labelName, const char* listName,
+                             const QString& accessibleName, const char* imageName) {
+        auto* frame = makeFrame(client, frameName, caption, form::rect(left, 2640, 3135, 3015));
+        auto* label = named(new QLabel(QStringLiteral("Measuring Unit:"), frame), labelName);
+        label->setGeometry(form::rect(360, 480, 1455, 255));
+        label->setFont(form::sansSerif(8.25));
+        auto* list = named(new UnitListBox(frame), listName);
+        list->setGeometry(form::rect(360, 720, 2415, 2010));
+        list->setFont(form::sansSerif(8.25));
+        list->setAccessibleName(accessibleName);
+        list->setEnabled(false);
+        form::setBackground(*list, form::MenuBackground);
+        label->setBuddy(list);
+        makeImage(frame, imageName, 2520, 240)->hide();
+        return list;
+    };
+    auto* lstFrom = makeUnitFrame("fraFrom", QStringLiteral("Convert  From..."), 240, "Label1",
+                                  "lstFrom", QStringLiteral("Convert From..."), "imgFrom");
+    auto* lstTo = makeUnitFrame("fraTo", QStringLiteral("To..."), 4320, "Label4", "lstTo",
+                                QStringLiteral("To..."), "imgTo");
+    lstTo->setRepeatPicks(true);   // picking the same To unit again asks for a new result
+    connect(lstFrom, &UnitListBox::picked, this, &frmGUI::lstFrom_Click);
+    connect(lstTo, &UnitListBox::picked, this, &frmGUI::lstTo_Click);
+
+    // Result.
+    auto* Frame4 = makeFrame(client, "Frame4", QStringLiteral(" Result "),
+                             form::rect(240, 6120, 7215, 1095));
+    auto* txtResult = named(new QLineEdit(Frame4), "txtResult");
+    txtResult->setGeometry(form::rect(240, 360, 6735, 495));
+    txtResult->setFont(form::sansSerif(13.5, true));
+    txtResult->setReadOnly(true);
+    txtResult->setAccessibleName(QStringLiteral("Result"));
+    form::setBackground(*txtResult, form::MenuBackground);
+    form::setForeground(*txtResult, 0x00C00000u);
+
+    // Brand and links.
+    auto* imgLogo = makeImage(client, "imgLogo", 5040, 0);
+    imgLogo->setMouseTracking(true);
+    imgLogo->installEventFilter(this);
+    imgLogo->setAccessibleName(QStringLiteral("Pellimor"));
+
+    auto* lblLearn = named(new QLabel(QStringLiteral("Learn to cook online!"), client), "lblLearn");
+    lblLearn->setGeometry(form::rect(4680, 1560, 2415, 255));
+    lblLearn->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lblLearn->setFont(form::sansSerif(9.75, true));
+    form::setForeground(*lblLearn, 0x000000C0u);
+    lblLearn->setMouseTracking(true);
+    lblLearn->installEventFilter(this);
+
+    auto* lblURL = named(new QLabel(QLatin1String(PELLIMOR_WEB_HOST), client), "lblURL");
+    lblURL->setGeometry(form::rect(4920, 1920, 1935, 255));
+    lblURL->setFont(form::sansSerif(8.25, true, false, true));
+    form::setForeground(*lblURL, 0x00FF0000u);
+    lblURL->setMouseTracking(true);
+    lblURL->installEventFilter(this);
+
+    // The result flash vegetables stand around the result frame, above it.
+    makeImage(client, "imgRadis", 1320, 5640)->hide();
+    makeImage(client, "imgCarotte", 4440, 5640)->hide();
+    makeImage(client, "imgTomate", 2760, 7200)->hide();
+    makeImage(client, "imgPoivron", 6360, 7200)->hide();
+    for (const char* name : {"imgRadis", "imgCarotte", "imgTomate", "imgPoivron"})
+        client->findChild<QLabel*>(QLatin1String(name))->raise();
+
+    // Focus order of the fields; disabled ones are skipped by Qt itself.
+    setTabOrder(cmbCategory, txtQuantity);
+    setTabOrder(txtQuantity, lstFrom);
+    setTabOrder(lstFrom, lstTo);
+    setTabOrder(lstTo, txtResult);
+
+    m_cmbCategory = cmbCategory;
+    m_txtQuantity = txtQuantity;
+    m_lstFrom = lstFrom;
+    m_lstTo = lstTo;
+    m_txtResult = txtResult;
+    m_imgLogo = imgLogo;
+    m_lblLearn = lblLearn;
+    m_lblURL = lblURL;
+    m_imgCategory = fraCategory->findChild<QLabel*>(QStringLiteral("imgCategory"));
+    m_imgQuantity = fraQuantity->findChild<QLabel*>(QStringLiteral("imgQuantity"));
+    m_imgFrom = findChild<QLabel*>(QStringLiteral("imgFrom"));
+    m_imgTo = findChild<QLabel*>(QStringLiteral("imgTo"));
+    m_imgRadis = findChild<QLabel*>(QStringLiteral("imgRadis"));
+    m_imgCarotte = findChild<QLabel*>(QStringLiteral("imgCarotte"));
+    m_imgTomate = findChild<QLabel*>(QStringLiteral("imgTomate"));
+    m_imgPoivron = findChild<QLabel*>(QStringLiteral("imgPoivron"));
+}
+
+void frmGUI::createMenus()
+{
+    auto addMenu = [this](const char* menuName, const QString& caption, const char* itemName,
+                          const QString& itemCaption, void (frmGUI::*handler)()) {
+        QMenu* menu = menuBar()->addMenu(caption);
+        menu->setObjectName(QLatin1String(menuName));
+        QAction* item = menu->addAction(itemCaption);
+        item->setObjectName(QLatin1String(itemName));
+        connect(item, &QAction::triggered, this, handler);
+    };
+    menuBar()->setObjectName(QStringLiteral("menuBar"));
+    addMenu("mnuFile", QStringLiteral("&File"), "mnuExit", QStringLiteral("E&xit"),
+            &frmGUI::mnuExit_Click);
+    addMenu("mnuOptions", QStringLiteral("&Options"), "mnuGoToURL",
+            QStringLiteral("&Go to Brenvo's Web Site"), &frmGUI::mnuGoToURL_Click);
+    addMenu("mnuHelp", QStringLiteral("&Help"), "mnuAbout", QStringLiteral("&About..."),
+            &frmGUI::mnuAbout_Click);
+}
+
+void frmGUI::createTimers()
+{
+    auto makeTimer = [this](const char* name, int interval, bool running,
+                            void (frmGUI::*handler)()) {
+        auto* timer = named(new QTimer(this), name);
+        timer->setInterval(interval);
+        connect(timer, &QTimer::timeout, this, handler);
+        if (running)
+            timer->start();
+        return timer;
+    };
+    m_tmrStop = makeTimer("tmrStop", FlashLength, true, &frmGUI::tmrStop_Timer);
+    m_tmrResult = makeTimer("tmrResult", BlinkInterval, false, &frmGUI::tmrResult_Timer);
+    m_tmrTo = makeTimer("tmrTo", PointerFrameInterval, false, &frmGUI::tmrTo_Timer);
+    m_tmrFrom = makeTimer("tmrFrom", PointerFrameInterval, false, &frmGUI::tmrFrom_Timer);
+    m_tmrQuantity = makeTimer("tmrQuantity", PointerFrameInterval, false, &frmGUI::tmrQuantity_Timer);
+    m_tmrCategory = makeTimer("tmrCategory", PointerFrameInterval, true, &frmGUI::tmrCategory_Timer);
+}
+
+void frmGUI::Form_Load()
+{
+    m_pointerMode = DefaultPointer;
+    applyPointer();
+    setWindowIcon(QIcon(ImageList1.picture(QStringLiteral("Radis"))));
+    form::setPicture(*m_imgLogo, ImageList1.picture(QStringLiteral("logo")));
+    form::setPicture(*m_imgTomate, ImageList1.picture(QStringLiteral("Tomate")));
+    form::setPicture(*m_imgPoivron, ImageList1.picture(QStringLiteral("Poivron")));
+    form::setPicture(*m_imgCarotte, ImageList1.picture(QStringLiteral("Carotte")));
+    form::setPicture(*m_imgRadis, ImageList1.picture(QStringLiteral("Radis")));
+}
+
+void frmGUI::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_placed)
+        return;
+    m_placed = true;
+    if (const QScreen* screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+// ---- Step guide -------------------------------------------------------------------
+
+QLabel* frmGUI::pointerImage(Step step) const
+{
+    switch (step) {
+    case Step::Category: return m_imgCategory;
+    case Step::Quantity: return m_imgQuantity;
+    case Step::FromUnit: return m_imgFrom;
+    case Step::ToUnit: break;
+    }
+    return m_imgTo;
+}
+
+QTimer* frmGUI::stepTimer(Step step) const
+{
+    switch (step) {
+    case Step::Category: return m_tmrCategory;
+    case Step::Quantity: return m_tmrQuantity;
+    case Step::FromUnit: return m_tmrFrom;
+    case Step::ToUnit: break;
+    }
+    return m_tmrTo;
+}
+
+void frmGUI::StartStepPointer(Step step)
+{
+    form::switchOn(*stepTimer(step));
+    pointerImage(step)->show();
+}
+
+void frmGUI::RestStepPointer(Step step)
+{
+    stepTimer(step)->stop();
+    form::setPicture(*pointerImage(step), ImageList1.picture(framesOf(step).keys[0]));
+}
+
+void frmGUI::HideStepPointer(Step step)
+{
+    stepTimer(step)->stop();
+    pointerImage(step)->hide();
+}
+
+bool frmGUI::IsStepPending(Step step) const
+{
+    return stepTimer(step)->isActive();
+}
+
+void frmGUI::StopVeggieFlash()
+{
+    m_tmrResult->stop();
+    m_imgPoivron->hide();
+    m_imgTomate->hide();
+    m_imgCarotte->hide();
+    m_imgRadis->hide();
+}
+
+void frmGUI::DisplayVeggies()
+{
+    form::setPicture(*m_imgTo, ImageList1.picture(QStringLiteral("Poivron1")));
+    form::switchOn(*m_tmrResult);
+    form::switchOn(*m_tmrStop);
+}
+
+void frmGUI::advanceFrame(Step step)
+{
+    // The pointer's position in its cycle is the picture it shows, recognised by
+    // identity: the store hands out one picture object per key.
+    QLabel& image = *pointerImage(step);
+    const qint64 shown = image.pixmap().cacheKey();
+    const StepFrames& frames = framesOf(step);
+    for (int k = 0; k + 1 < frames.count; ++k) {
+        if (shown == ImageList1.picture(frames.keys[k]).cacheKey()) {
+            form::setPicture(image, ImageList1.picture(frames.keys[k + 1]));
+            return;
+        }
+    }
+    form::setPicture(image, ImageList1.picture(frames.keys[0]));
+}
+
+void frmGUI::tmrCategory_Timer() { advanceFrame(Step::Category); }
+void frmGUI::tmrQuantity_Timer() { advanceFrame(Step::Quantity); }
+void frmGUI::tmrFrom_Timer() { advanceFrame(Step::FromUnit); }
+void frmGUI::tmrTo_Timer() { advanceFrame(Step::ToUnit); }
+
+void frmGUI::tmrResult_Timer()
+{
+    // isHidden, not isVisible: the blink must not depend on whether the window
+    // itself is on screen.
+    for (QLabel* image : {m_imgRadis, m_imgTomate, m_imgCarotte, m_imgPoivron})
+        image->setVisible(image->isHidden());
+}
+
+void frmGUI::tmrStop_Timer()
+{
+    m_tmrResult->stop();
+    m_imgPoivron->hide();
+    m_imgTomate->hide();
+    m_imgCarotte->hide();
+    m_imgRadis->hide();
+    m_tmrStop->stop();
+}
+
+// ---- Selection flow ---------------------------------------------------------------
+
+void frmGUI::setUsable(QWidget& field, bool usable)
+{
+    field.setEnabled(usable);
+    form::setBackground(field, usable ? form::WindowBackground : form::MenuBackground);
+}
+
+void frmGUI::cmbCategory_Click()
+{
+    form::setBackground(*m_cmbCategory, form::White);
+    RestStepPointer(Step::Category);
+    CurrentCategory = m_cmbCategory->currentText();
+    setUsable(*m_txtQuantity, true);
+    m_txtQuantity->setText(EnterValue);
+    m_txtQuantity->setFocus();
+    m_txtQuantity->setSelection(0, int(m_txtQuantity->text().size()));
+    StartStepPointer(Step::Quantity);
+    StartStepPointer(Step::FromUnit);
+    HideStepPointer(Step::ToUnit);
+    setUsable(*m_lstTo, false);
+    StopVeggieFlash();
+    m_txtResult->clear();
+    PopulateConversionBoxes();
+}
+
+void frmGUI::cmbCategory_DropDown()
+{
+    form::setBackground(*m_cmbCategory, form::White);
+}
+
+void frmGUI::PopulateConversionBoxes()
+{
+    setUsable(*m_lstFrom, true);
+    m_catalogue = std::make_shared<CollectionManager>();
+    UnitList = m_catalogue->GetCollection(CurrentCategory.toStdString());
+    m_lstFrom->clear();
+    m_lstTo->clear();
+    for (std::size_t i = 0; i < UnitList->size(); ++i) {
+        const QString unit = QString::fromStdString((*UnitList)[i]);
+        m_lstFrom->addItem(unit);
+        m_lstTo->addItem(unit);
+    }
+}
+
+void frmGUI::lstFrom_Click()
+{
+    StopVeggieFlash();
+    RestStepPointer(Step::FromUnit);
+    m_txtResult->clear();
+    if (IsStepPending(Step::Quantity)) {
+        setUsable(*m_lstTo, false);
+    } else {
+        StartStepPointer(Step::ToUnit);
+        setUsable(*m_lstTo, true);
+    }
+}
+
+void frmGUI::txtQuantity_KeyPress(int /*keyAscii*/)
+{
+    StopVeggieFlash();
+    RestStepPointer(Step::Quantity);
+    if (IsStepPending(Step::FromUnit)) {
+        setUsable(*m_lstTo, false);
+    } else {
+        StartStepPointer(Step::ToUnit);
+        setUsable(*m_lstTo, true);
+    }
+    m_txtResult->clear();
+}
+
+void frmGUI::txtQuantity_GotFocus()
+{
+    m_txtQuantity->setSelection(0, int(m_txtQuantity->text().size()));
+}
+
+// ---- Conversion request -----------------------------------------------------------
+
+void frmGUI::lstTo_Click()
+{
+    // Nothing may escape an event handler: every failure ends here, in a message or
+    // in silence, and the window stays as the user left it.
+    try {
+        StopVeggieFlash();
+        m_tmrTo->stop();
+
+        const QString quantityText = m_txtQuantity->text();
+        const QString category = m_cmbCategory->currentText();
+        using Show = void (frmGUI::*)(const QString&, double, const QString&);
+        Show show = nullptr;
+        if (category == QLatin1String("Temperatures"))
+            show = &frmGUI::ShowTemperatureResult;
+        else if (category == QLatin1String("Weights"))
+            show = &frmGUI::ShowWeightResult;
+        else if (category == QLatin1String("Volumes"))
+            show = &frmGUI::ShowVolumeResult;
+        else if (category == QLatin1String("Lengths"))
+            show = &frmGUI::ShowLengthResult;
+
+        if (!show) {
+            m_services.messages.show(InvalidCategoryMessage, Critical, InvalidValue);
+            m_cmbCategory->setFocus();
+            return;
+        }
+
+        const QString fromUnit = m_lstFrom->selectedText();
+        const QString toUnit = m_lstTo->selectedText();
+        bool ok = false;
+        const double quantity = QLocale().toDouble(quantityText, &ok);
+        // "inf" and "nan" read as numbers, but no quantity is infinite.
+        if (!ok || !std::isfinite(quantity))
+            throw RuntimeError(RuntimeError::TypeMismatch, "Type mismatch");
+
+        (this->*show)(fromUnit, quantity, toUnit);
+    } catch (const RuntimeError& error) {
+        const int number = error.number();
+        if (number == RuntimeError::TypeMismatch) {
+            m_services.messages.show(InvalidQuantityMessage, Critical, InvalidValue);
+            StartStepPointer(Step::Quantity);
+            m_txtQuantity->setFocus();
+            m_txtQuantity->setSelection(0, int(m_txtQuantity->text().size()));
+        } else if (number >= 330 && number <= 333) {
+            m_services.messages.show(QString::fromStdString(error.description()), Critical,
+                                     InvalidValue);
+            m_txtQuantity->setFocus();
+        } else if (number == RuntimeError::Overflow) {
+            m_services.messages.show(TooLargeMessage, Critical, InvalidValue);
+            m_txtQuantity->setFocus();
+            m_txtQuantity->setSelection(0, int(m_txtQuantity->text().size()));
+        }
+    } catch (...) {
+        // Any other failure ends the request silently, as the program always has.
+    }
+}
+
+// ---- Result text ------------------------------------------------------------------
+
+QString frmGUI::PluralizeUnit(const QString& unitName, double magnitude)
+{
+    if (magnitude < 2)
+        return unitName;
+    if (unitName == QLatin1String("Inch"))
+        return unitName + QStringLiteral("es");
+    if (unitName == QLatin1String("Foot"))
+        return QStringLiteral("Feet");
+    return unitName + QStringLiteral("s");
+}
+
+void frmGUI::showResult(std::unique_ptr<ICalculator> calculator, const QString& fromUnit,
+                        double quantity, const QString& toUnit)
+{
+    m_calculator = std::move(calculator);
+    const double result =
+        m_calculator->CalculateValue(fromUnit.toStdString(), quantity, toUnit.toStdString());
+    const QString fromName = PluralizeUnit(fromUnit, std::fabs(quantity));
+    const QString toName = PluralizeUnit(toUnit, std::fabs(result));
+    const QString quantityText = m_txtQuantity->text();
+    setResultLine(quantityText + QLatin1Char(' ') + fromName + QStringLiteral(" = ")
+                  + numberText(result, 3) + QLatin1Char(' ') + toName);
+    DisplayVeggies();
+}
+
+void frmGUI::ShowWeightResult(const QString& fromUnit, double quantity, const QString& toUnit)
+{
+    showResult(std::make_unique<WeightCalculator>(), fromUnit, quantity, toUnit);
+}
+
+void frmGUI::ShowVolumeResult(const QString& fromUnit, double quantity, const QString& toUnit)
+{
+    showResult(std::make_unique<VolumeCalculator>(), fromUnit, quantity, toUnit);
+}
+
+void frmGUI::ShowLengthResult(const QString& fromUnit, double quantity, const QString& toUnit)
+{
+    showResult(std::make_unique<LengthCalculator>(), fromUnit, quantity, toUnit);
+}
+
+void frmGUI::ShowTemperatureResult(const QString& fromUnit, double quantity, const QString& toUnit)
+{
+    m_calculator = std::make_unique<TemperatureCalculator>();
+    const double result =
+        m_calculator->CalculateValue(fromUnit.toStdString(), quantity, toUnit.toStdString());
+    const QString gasMark = QStringLiteral("Gas Mark");
+    const QString degrees = QStringLiteral("\u00B0 ");
+    const QString quantityText = m_txtQuantity->text();
+    const QString left = fromUnit == gasMark ? gasMark + QLatin1Char(' ') + quantityText
+                                             : quantityText + degrees + fromUnit;
+    const QString value = numberText(result, 1);
+    const QString right = toUnit == gasMark ? gasMark + QLatin1Char(' ') + value
+                                            : value + degrees + toUnit;
+    setResultLine(left + QStringLiteral(" = ") + right);
+    DisplayVeggies();
+}
+
+void frmGUI::setResultLine(const QString& line)
+{
+    m_txtResult->setText(line);
+    // Screen readers hear the new line without having to go and look for it.
+    QAccessibleValueChangeEvent changed(m_txtResult, line);
+    QAccessible::updateAccessibility(&changed);
+}
+
+// ---- Menus, links and the pointer -------------------------------------------------
+
+void frmGUI::mnuExit_Click()
+{
+    close();
+}
+
+void frmGUI::mnuGoToURL_Click()
+{
+    lblURL_Click();
+}
+
+void frmGUI::mnuAbout_Click()
+{
+    emit aboutRequested();
+}
+
+void frmGUI::lblURL_Click()
+{
+    form::setForeground(*m_lblURL, 0x00800080u);
+    openWebSite();
+}
+
+void frmGUI::imgLogo_Click()
+{
+    lblURL_Click();
+}
+
+void frmGUI::lblLearn_Click()
+{
+    openWebSite();
+}
+
+void frmGUI::openWebSite()
+{
+    // Each link opens the site in a browser window of its own; nothing is kept.
+    if (!m_services.browser.open(webAddress()))
+        m_services.messages.show(BrowserFailedMessage, Exclamation, Application::title());
+}
+
+void frmGUI::lblURL_MouseMove()
+{
+    m_pointerMode = CustomPointer;
+    m_mouseIcon = ImageList1.picture(QStringLiteral("Hand"));
+    applyPointer();
+}
+
+void frmGUI::lblLearn_MouseMove()
+{
+    lblURL_MouseMove();
+}
+
+void frmGUI::imgLogo_MouseMove()
+{
+    m_pointerMode = CustomPointer;
+    applyPointer();
+}
+
+void frmGUI::Form_MouseMove()
+{
+    m_pointerMode = DefaultPointer;
+    applyPointer();
+}
+
+void frmGUI::applyPointer()
+{
+    QWidget* client = centralWidget();
+    if (!client)
+        return;
+    // Custom mode without a picture yet shows the ordinary arrow.
+    if (m_pointerMode == CustomPointer && !m_mouseIcon.isNull()) {
+        if (m_handCursor.pixmap().cacheKey() != m_mouseIcon.cacheKey())
+            m_handCursor = QCursor(m_mouseIcon, hotSpot(m_mouseIcon).x(), hotSpot(m_mouseIcon).y());
+        client->setCursor(m_handCursor);
+    } else {
+        client->setCursor(Qt::ArrowCursor);
+    }
+}
+
+bool frmGUI::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseMove) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (watched == m_lblURL)
+            lblURL_MouseMove();
+        else if (watched == m_lblLearn)
+            lblLearn_MouseMove();
+        else if (watched == m_imgLogo)
+            imgLogo_MouseMove();
+        else if (watched == centralWidget()
+                 && !centralWidget()->childAt(mouse->position().toPoint()))
+            Form_MouseMove();
+    } else if (type == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        const bool inside = widget && widget->rect().contains(mouse->position().toPoint());
+        if (mouse->button() == Qt::LeftButton && inside) {
+            if (watched == m_lblURL)
+                lblURL_Click();
+            else if (watched == m_lblLearn)
+                lblLearn_Click();
+            else if (watched == m_imgLogo)
+                imgLogo_Click();
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace pellimor
