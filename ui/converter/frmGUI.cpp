@@ -11,6 +11,7 @@
 #include "ui/converter/CategoryBox.h"
 #include "ui/converter/FormTools.h"
 #include "ui/converter/ImageList.h"
+#include "ui/converter/LinkAccessible.h"
 #include "ui/converter/NumberText.h"
 #include "ui/converter/QuantityBox.h"
 #include "ui/converter/UnitListBox.h"
@@ -147,6 +148,7 @@ frmGUI::frmGUI(Services services, QWidget* parent)
     setWindowTitle(QStringLiteral("Pellimor"));
     setWindowIcon(QIcon(ImageList1.picture(QStringLiteral("Radis"))));
     setFont(form::sansSerif(8.25));
+    LinkAccessible::install();
     createControls();
     createMenus();
     createTimers();
@@ -240,6 +242,7 @@ void frmGUI::createControls()
     imgLogo->setMouseTracking(true);
     imgLogo->installEventFilter(this);
     imgLogo->setAccessibleName(QStringLiteral("Pellimor"));
+    imgLogo->setProperty(LinkAccessible::HandlerProperty, QByteArrayLiteral("imgLogo_Click"));
 
     auto* lblLearn = named(new QLabel(QStringLiteral("Learn to cook online!"), client), "lblLearn");
     lblLearn->setGeometry(form::rect(4680, 1560, 2415, 255));
@@ -248,6 +251,7 @@ void frmGUI::createControls()
     form::setForeground(*lblLearn, 0x000000C0u);
     lblLearn->setMouseTracking(true);
     lblLearn->installEventFilter(this);
+    lblLearn->setProperty(LinkAccessible::HandlerProperty, QByteArrayLiteral("lblLearn_Click"));
 
     auto* lblURL = named(new QLabel(QLatin1String(PELLIMOR_WEB_HOST), client), "lblURL");
     lblURL->setGeometry(form::rect(4920, 1920, 1935, 255));
@@ -255,6 +259,7 @@ void frmGUI::createControls()
     form::setForeground(*lblURL, 0x00FF0000u);
     lblURL->setMouseTracking(true);
     lblURL->installEventFilter(this);
+    lblURL->setProperty(LinkAccessible::HandlerProperty, QByteArrayLiteral("lblURL_Click"));
 
     // The result flash vegetables stand around the result frame, above it.
     makeImage(client, "imgRadis", 1320, 5640)->hide();
