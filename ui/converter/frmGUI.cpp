@@ -23,6 +23,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QLayout>
 #include <QLocale>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -152,6 +153,9 @@ frmGUI::frmGUI(Services services, QWidget* parent)
     createControls();
     createMenus();
     createTimers();
+    layout()->setSizeConstraint(QLayout::SetNoConstraint);
+    setMinimumSize(0, 0);
+    resize(form::px(7710), form::px(7740) + menuBar()->sizeHint().height());
     Form_Load();
 }
 
@@ -165,7 +169,9 @@ QUrl frmGUI::webAddress()
 void frmGUI::createControls()
 {
     auto* client = named(new QWidget(this), "client");
-    client->setFixedSize(form::px(7710), form::px(7740));
+    // The client area starts at its design size but sets no minimum: a smaller
+    // window simply cuts off what falls outside it.
+    client->resize(form::px(7710), form::px(7740));
     client->setMouseTracking(true);
     client->installEventFilter(this);
     client->setAutoFillBackground(false);
@@ -341,6 +347,19 @@ void frmGUI::Form_Load()
     form::setPicture(*m_imgPoivron, ImageList1.picture(QStringLiteral("Poivron")));
     form::setPicture(*m_imgCarotte, ImageList1.picture(QStringLiteral("Carotte")));
     form::setPicture(*m_imgRadis, ImageList1.picture(QStringLiteral("Radis")));
+}
+
+void frmGUI::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // The system colours follow the desktop's theme while the program runs.
+    if (event->type() == QEvent::ApplicationPaletteChange && m_txtResult) {
+        for (QWidget* field : {static_cast<QWidget*>(m_txtQuantity),
+                               static_cast<QWidget*>(m_lstFrom), static_cast<QWidget*>(m_lstTo)})
+            form::setBackground(*field, field->isEnabled() ? form::WindowBackground
+                                                           : form::MenuBackground);
+        form::setBackground(*m_txtResult, form::MenuBackground);
+    }
 }
 
 void frmGUI::showEvent(QShowEvent* event)
