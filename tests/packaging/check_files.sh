@@ -22,6 +22,10 @@ copyright="$usr/share/doc/pellimor/copyright"
 tr -d '\r' <"$SOURCE_DIR/ui/about/agreement.txt" | cmp -s - "$copyright" \
     || fail "the copyright file is not the agreement"
 
+for doc in "$usr/share/doc/pellimor/changelog.gz" "$usr/share/man/man1/pellimor.1.gz"; do
+    gzip -t "$doc" 2>/dev/null || fail "$doc is not gzip-compressed"
+done
+
 desktop="$usr/share/applications/$APP_ID.desktop"
 metainfo="$usr/share/metainfo/$APP_ID.metainfo.xml"
 grep -qx "Icon=$APP_ID" "$desktop" || fail "the launcher does not name the icon $APP_ID"

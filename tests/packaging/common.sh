@@ -12,6 +12,8 @@ expected_files() {
         done
         echo "usr/share/icons/hicolor/scalable/apps/$APP_ID.svg"
         echo usr/share/doc/pellimor/copyright
+        echo usr/share/doc/pellimor/changelog.gz
+        echo usr/share/man/man1/pellimor.1.gz
     } | LC_ALL=C sort
 }
 
