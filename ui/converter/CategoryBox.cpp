@@ -1,7 +1,5 @@
 #include "ui/converter/CategoryBox.h"
 
-#include <QEvent>
-#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace pellimor {
@@ -13,26 +11,17 @@ CategoryBox::CategoryBox(QWidget* parent)
     setInsertPolicy(QComboBox::NoInsert);
     // Completion would turn typing into picks; typed text must stay just text.
     setCompleter(nullptr);
-    lineEdit()->installEventFilter(this);
+    // When its edit field finishes editing (Enter, or the focus leaving), a combo box
+    // looks the typed text up in its list and reports a match as a pick. Here typing
+    // a category's name is not picking it: nothing happens until a conversion is asked
+    // for, which then reads whatever the box holds.
+    disconnect(lineEdit(), SIGNAL(editingFinished()), this, SLOT(_q_editingFinished()));
 }
 
 void CategoryBox::showPopup()
 {
     emit dropDown();
     QComboBox::showPopup();
-}
-
-bool CategoryBox::eventFilter(QObject* watched, QEvent* event)
-{
-    // Enter in the edit field would select a matching entry and report it as a pick.
-    if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            event->accept();
-            return true;
-        }
-    }
-    return QComboBox::eventFilter(watched, event);
 }
 
 } // namespace pellimor

@@ -16,9 +16,6 @@ public:
 
 signals:
     void dropDown();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 } // namespace pellimor

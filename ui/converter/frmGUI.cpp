@@ -159,7 +159,14 @@ frmGUI::frmGUI(Services services, QWidget* parent)
     Form_Load();
 }
 
-frmGUI::~frmGUI() = default;
+frmGUI::~frmGUI()
+{
+    // The controls outlive this part of the window while QWidget takes them down, and
+    // a focus change on the way could still reach a handler here.
+    const QList<QObject*> controls = findChildren<QObject*>();
+    for (QObject* control : controls)
+        disconnect(control, nullptr, this, nullptr);
+}
 
 QUrl frmGUI::webAddress()
 {
