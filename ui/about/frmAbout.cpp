@@ -114,6 +114,8 @@ void frmAbout::createControls()
 
     picIcon = makeLabel("picIcon", form::rect(240, 240, 540, 540), QString());
     picIcon->setFocusPolicy(Qt::TabFocus);
+    // A Tab stop without words: a screen reader needs to be told what the focus is on.
+    picIcon->setAccessibleName(QStringLiteral("Pellimor"));
 
     cmdOK = makeButton("cmdOK", form::rect(4320, 3120, 1260, 345), QStringLiteral("OK"));
     cmdOK->setDefault(true);

@@ -50,6 +50,8 @@ void frmAgreement::createControls()
     txtAgreement->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     txtAgreement->setTabChangesFocus(true);
     txtAgreement->setReadOnly(true);
+    // Nothing on screen labels the box; a screen reader says what it holds.
+    txtAgreement->setAccessibleName(QStringLiteral("Freeware Licensing Agreement"));
     // Read-only, yet the text can be selected and copied with the mouse or the keys.
     txtAgreement->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     txtAgreement->setPlainText(AgreementText());

@@ -44,6 +44,8 @@ QLabel* frmSplash::makeLabel(const char* name, const QRect& geometry)
 void frmSplash::createControls()
 {
     setObjectName(QStringLiteral("frmSplash"));
+    // No title bar shows a caption, yet a screen reader should say what has appeared.
+    setAccessibleName(QStringLiteral("Pellimor"));
     // A tool window without a frame: no title bar, and no entry in the task bar.
     setFixedSize(form::rect(0, 0, 7320, 4155).size());
     setFocusPolicy(Qt::StrongFocus);
