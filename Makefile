@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 
 # What building, running and testing need on a fresh Debian or Ubuntu machine.
 PACKAGES_BUILD := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation
-PACKAGES_TEST  := $(PACKAGES_BUILD) xvfb xauth desktop-file-utils appstream dpkg-dev file
+PACKAGES_TEST  := $(PACKAGES_BUILD) xvfb xauth desktop-file-utils appstream dpkg-dev file qt6-base-private-dev
 PACKAGES_BENCH := $(PACKAGES_BUILD) libbenchmark-dev
 # CPack finds the programs with `file` and has dpkg-shlibdeps work out their dependencies.
 PACKAGES_PACKAGE := $(PACKAGES_BUILD) dpkg-dev file
