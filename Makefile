@@ -4,15 +4,23 @@
 BUILD    ?= build
 JOBS     ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
+# The checked builds keep folders of their own.
+SANITIZE_BUILD ?= build-asan
+FUZZ_BUILD     ?= build-fuzz
+MEMCHECK_BUILD ?= build-mc
+FUZZ_SECONDS   ?= 600
 
 # What building, running and testing need on a fresh Debian or Ubuntu machine.
 PACKAGES_BUILD := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation
 PACKAGES_TEST  := $(PACKAGES_BUILD) xvfb xauth desktop-file-utils appstream dpkg-dev file qt6-base-private-dev
 PACKAGES_BENCH := $(PACKAGES_BUILD) libbenchmark-dev
+PACKAGES_FUZZ  := $(PACKAGES_BUILD) clang-14 libclang-rt-14-dev
+PACKAGES_MEMCHECK := $(PACKAGES_BUILD) valgrind xvfb xauth dbus-daemon
 # CPack finds the programs with `file` and has dpkg-shlibdeps work out their dependencies.
 PACKAGES_PACKAGE := $(PACKAGES_BUILD) dpkg-dev file
 
 .PHONY: all build run test bench package deps-build deps-test deps-bench deps-package clean
+.PHONY: test-sanitize fuzz memcheck deps-fuzz deps-memcheck
 
 all: build
 
@@ -39,6 +47,10 @@ deps-bench:
 	$(call ensure_packages,$(PACKAGES_BENCH))
 deps-package:
 	$(call ensure_packages,$(PACKAGES_PACKAGE))
+deps-fuzz:
+	$(call ensure_packages,$(PACKAGES_FUZZ))
+deps-memcheck:
+	$(call ensure_packages,$(PACKAGES_MEMCHECK))
 
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
@@ -55,6 +67,49 @@ run: build
 
 test: deps-test build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory test-sanitize
+
+# Sanitizer reports end the process that makes them, so any report fails its test.
+# LeakSanitizer skips only the third-party leaks listed, with reasons, in lsan.supp.
+SANITIZER_ENV := ASAN_OPTIONS=abort_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0
+
+$(SANITIZE_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPELLIMOR_SANITIZE=ON $(CMAKE_FLAGS)
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz
+# corpus replay included; the packaging checks would only repeat themselves.
+test-sanitize: deps-test $(SANITIZE_BUILD)/CMakeCache.txt
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS) -E '^packaging_'
+
+$(FUZZ_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++-14 -DPELLIMOR_FUZZ=ON $(CMAKE_FLAGS)
+
+# libFuzzer on the whole conversion request for FUZZ_SECONDS. It works on a corpus of its
+# own in the fuzz build, grown from the committed seeds; a finding is written to
+# $(FUZZ_BUILD)/findings/, and `<replay> <file>` in any build runs it again.
+fuzz: deps-fuzz $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) --target fuzz_request -j $(JOBS)
+	mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/findings
+	cp tests/fuzz/corpus/* $(FUZZ_BUILD)/corpus/
+	cd $(FUZZ_BUILD) && $(SANITIZER_ENV) tests/fuzz/fuzz_request -max_total_time=$(FUZZ_SECONDS) \
+	  -max_len=256 -dict=$(CURDIR)/tests/fuzz/request.dict -artifact_prefix=findings/ \
+	  -print_final_stats=1 corpus
+
+$(MEMCHECK_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(MEMCHECK_BUILD) -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
+
+# A scripted run of the real windows on a virtual X display under valgrind: any invalid
+# access or definitely lost block fails it. The session bus is there because a desktop
+# has one; without it Qt's accessibility bridge would try to start one.
+memcheck: deps-memcheck $(MEMCHECK_BUILD)/CMakeCache.txt
+	cmake --build $(MEMCHECK_BUILD) --target scripted_session -j $(JOBS)
+	LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- \
+	  valgrind --tool=memcheck --leak-check=full --errors-for-leak-kinds=definite \
+	  --error-exitcode=1 --num-callers=40 --suppressions=tests/memcheck/valgrind.supp \
+	  $(MEMCHECK_BUILD)/tests/memcheck/scripted_session
 
 bench: deps-bench $(BUILD)/CMakeCache.txt
 	cmake -S . -B $(BUILD) -DPELLIMOR_BUILD_BENCH=ON
@@ -70,4 +125,4 @@ package: deps-package build
 	@ls pellimor_*.deb
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(MEMCHECK_BUILD)
