@@ -13,7 +13,7 @@ FUZZ_SECONDS   ?= 600
 # What building, running and testing need on a fresh Debian or Ubuntu machine.
 PACKAGES_BUILD := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation
 PACKAGES_TEST  := $(PACKAGES_BUILD) xvfb xauth desktop-file-utils appstream dpkg-dev file qt6-base-private-dev
-PACKAGES_BENCH := $(PACKAGES_BUILD) libbenchmark-dev
+PACKAGES_BENCH := $(PACKAGES_BUILD) libbenchmark-dev libxcb1-dev xvfb xauth
 PACKAGES_FUZZ  := $(PACKAGES_BUILD) clang-14 libclang-rt-14-dev
 PACKAGES_MEMCHECK := $(PACKAGES_BUILD) valgrind xvfb xauth dbus-daemon
 # CPack finds the programs with `file` and has dpkg-shlibdeps work out their dependencies.
@@ -113,8 +113,10 @@ memcheck: deps-memcheck $(MEMCHECK_BUILD)/CMakeCache.txt
 
 bench: deps-bench $(BUILD)/CMakeCache.txt
 	cmake -S . -B $(BUILD) -DPELLIMOR_BUILD_BENCH=ON
-	cmake --build $(BUILD) -j $(JOBS)
+	cmake --build $(BUILD) -j $(JOBS) --target bench_engine bench_converter bench_startup
 	$(BUILD)/bench/bench_engine
+	$(BUILD)/bench/bench_converter
+	xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD)/bench/startup/bench_startup
 
 # Leaves one pellimor_<version>_<arch>.deb here, replacing any earlier one;
 # CPack's scratch files stay in the build folder.
