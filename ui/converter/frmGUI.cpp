@@ -9,6 +9,7 @@
 #include "engine/WeightCalculator.h"
 #include "pellimor_version.h"
 #include "ui/converter/CategoryBox.h"
+#include "ui/converter/DecorationAccessible.h"
 #include "ui/converter/FormTools.h"
 #include "ui/converter/ImageList.h"
 #include "ui/converter/LinkAccessible.h"
@@ -114,9 +115,13 @@ QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& caption, 
     return frame;
 }
 
-QLabel* makeImage(QWidget* parent, const char* name, int left, int top)
+// Pictures are decorations unless they are links. Qt keeps the first accessibility
+// interface it makes for a widget, so what a picture is must be settled first.
+QLabel* makeImage(QWidget* parent, const char* name, int left, int top, bool decorative = true)
 {
-    auto* image = named(new QLabel(parent), name);
+    auto* image = new QLabel(parent);
+    image->setProperty(DecorationAccessible::DecorativeProperty, decorative);
+    named(image, name);
     image->move(form::px(left), form::px(top));
     image->resize(0, 0);
     return image;
@@ -150,6 +155,7 @@ frmGUI::frmGUI(Services services, QWidget* parent)
     setWindowIcon(QIcon(ImageList1.picture(QStringLiteral("Radis"))));
     setFont(form::sansSerif(8.25));
     LinkAccessible::install();
+    DecorationAccessible::install();
     createControls();
     createMenus();
     createTimers();
@@ -251,28 +257,31 @@ void frmGUI::createControls()
     form::setForeground(*txtResult, 0x00C00000u);
 
     // Brand and links.
-    auto* imgLogo = makeImage(client, "imgLogo", 5040, 0);
+    // A link is one before it has a text or a name, for the same reason.
+    auto* imgLogo = makeImage(client, "imgLogo", 5040, 0, false);
+    imgLogo->setProperty(LinkAccessible::HandlerProperty, QByteArrayLiteral("imgLogo_Click"));
     imgLogo->setMouseTracking(true);
     imgLogo->installEventFilter(this);
     imgLogo->setAccessibleName(QStringLiteral("Pellimor"));
-    imgLogo->setProperty(LinkAccessible::HandlerProperty, QByteArrayLiteral("imgLogo_Click"));
 
-    auto* lblLearn = named(new QLabel(QStringLiteral("Learn to cook online!"), client), "lblLearn");
+    auto* lblLearn = named(new QLabel(client), "lblLearn");
+    lblLearn->setProperty(LinkAccessible::HandlerProperty, QByteArrayLiteral("lblLearn_Click"));
+    lblLearn->setText(QStringLiteral("Learn to cook online!"));
     lblLearn->setGeometry(form::rect(4680, 1560, 2415, 255));
     lblLearn->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblLearn->setFont(form::sansSerif(9.75, true));
     form::setForeground(*lblLearn, 0x000000C0u);
     lblLearn->setMouseTracking(true);
     lblLearn->installEventFilter(this);
-    lblLearn->setProperty(LinkAccessible::HandlerProperty, QByteArrayLiteral("lblLearn_Click"));
 
-    auto* lblURL = named(new QLabel(QLatin1String(PELLIMOR_WEB_HOST), client), "lblURL");
+    auto* lblURL = named(new QLabel(client), "lblURL");
+    lblURL->setProperty(LinkAccessible::HandlerProperty, QByteArrayLiteral("lblURL_Click"));
+    lblURL->setText(QLatin1String(PELLIMOR_WEB_HOST));
     lblURL->setGeometry(form::rect(4920, 1920, 1935, 255));
     lblURL->setFont(form::sansSerif(8.25, true, false, true));
     form::setForeground(*lblURL, 0x00FF0000u);
     lblURL->setMouseTracking(true);
     lblURL->installEventFilter(this);
-    lblURL->setProperty(LinkAccessible::HandlerProperty, QByteArrayLiteral("lblURL_Click"));
 
     // The result flash vegetables stand around the result frame, above it.
     makeImage(client, "imgRadis", 1320, 5640)->hide();

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QAccessibleWidget>
+
+namespace pellimor {
+
+// Pictures that only decorate: the guide vegetables point at a step whose field is
+// already named, and the blinking ones greet a result the result box announces itself.
+// To assistive technology they are pictures with nothing to say: no name (Qt would
+// otherwise lend them the caption of the frame they stand in), no description, no
+// action. A widget becomes one by carrying the property "decorative" set to true
+// before anything reports on it: Qt keeps the first interface it makes for a widget.
+class DecorationAccessible : public QAccessibleWidget {
+public:
+    explicit DecorationAccessible(QWidget* widget);
+
+    QString text(QAccessible::Text kind) const override;
+
+    // Installs the factory that hands out this interface; safe to call repeatedly.
+    static void install();
+    static constexpr const char* DecorativeProperty = "decorative";
+};
+
+} // namespace pellimor
