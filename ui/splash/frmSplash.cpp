@@ -167,8 +167,10 @@ void frmSplash::tmrPoivron_Timer()
 
 void frmSplash::tmrFlash_Timer()
 {
+    // isHidden, not isVisible: the blink follows the pictures themselves, not whether
+    // the window happens to be on screen.
     for (QLabel* vegetable : {imgRadis, imgTomate, imgCarotte, imgPoivron})
-        vegetable->setVisible(!vegetable->isVisible());
+        vegetable->setVisible(vegetable->isHidden());
 }
 
 void frmSplash::keyPressEvent(QKeyEvent* event)
