@@ -48,7 +48,6 @@ const QString TooHigh = QStringLiteral(
     "This temperature is too high for a gas mark. Please try another temperature.");
 const QString NotAMark = QStringLiteral(
     "This is not a valid gas mark value. Please select an integer value between 1 and 9.");
-const QString Untouched = QStringLiteral("-");   // a category box nobody typed in
 const QString TooLarge = QStringLiteral(
     "The result of this conversion is too large to show.\n\nPlease enter a smaller value.");
 
@@ -64,16 +63,13 @@ QStringList unitsOf(const QString& category)
     if (category == QLatin1String("Volumes"))
         return {"Centilitre", "Cup",   "Decilitre", "Gallon",     "Litre",
                 "Millilitre", "Pint", "Quart",     "Tablespoon", "Teaspoon"};
-    if (category == QLatin1String("Lengths"))
-        return {"Centimeter", "Foot", "Inch", "Meter", "Millimeter"};
-    return {};
+    return {"Centimeter", "Foot", "Inch", "Meter", "Millimeter"};
 }
 
-QLocale localeNamed(const QString& name)
+void useLocale(const QString& name)
 {
-    if (name == QLatin1String("de"))
-        return QLocale(QLocale::German, QLocale::Germany);
-    return QLocale(QLocale::English, QLocale::UnitedStates);
+    QLocale::setDefault(name == QLatin1String("de") ? QLocale(QLocale::German, QLocale::Germany)
+                                                    : QLocale(QLocale::English, QLocale::UnitedStates));
 }
 
 QStringList texts(const QListWidget* list)
@@ -92,22 +88,18 @@ int selectedRow(const QListWidget* list)
 
 QString selectedText(const QListWidget* list)
 {
-    const QList<QListWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? QString() : selected.first()->text();
+    const int row = selectedRow(list);
+    return row < 0 ? QString() : list->item(row)->text();
 }
 
 // The two looks of a field, as the desktop's palette paints them.
-bool looksUsable(const QWidget* field)
+bool looks(const QWidget* field, QPalette::ColorRole role)
 {
     return field->palette().color(QPalette::Active, QPalette::Base)
-           == QApplication::palette().color(QPalette::Active, QPalette::Base);
+           == QApplication::palette().color(QPalette::Active, role);
 }
-
-bool looksLocked(const QWidget* field)
-{
-    return field->palette().color(QPalette::Active, QPalette::Base)
-           == QApplication::palette().color(QPalette::Active, QPalette::Window);
-}
+bool looksUsable(const QWidget* field) { return looks(field, QPalette::Base); }
+bool looksLocked(const QWidget* field) { return looks(field, QPalette::Window); }
 
 bool shows(const QLabel* image, const QString& key)
 {
@@ -124,9 +116,8 @@ struct Converter {
     QListWidget* lstFrom = nullptr;
     QListWidget* lstTo = nullptr;
     QLineEdit* txtResult = nullptr;
-    QLabel* imgCategory = nullptr;
-    QLabel* imgQuantity = nullptr;
     QLabel* imgFrom = nullptr;
+    QLabel* imgQuantity = nullptr;
     QLabel* imgTo = nullptr;
     QTimer* tmrCategory = nullptr;
     QTimer* tmrQuantity = nullptr;
@@ -135,34 +126,28 @@ struct Converter {
     QTimer* tmrResult = nullptr;
     QTimer* tmrStop = nullptr;
 
-    // The user closes the window before it goes, so no focus change reaches a window
-    // that is half destroyed.
+    // Closed before it goes, so no focus change reaches a half destroyed window.
     ~Converter() { window.close(); }
+
+    template <typename T>
+    bool find(T*& field, const char* name)
+    {
+        field = window.findChild<T*>(QLatin1String(name));
+        return field != nullptr;
+    }
 
     bool open()
     {
         window.show();
         window.activateWindow();
-        if (!QTest::qWaitForWindowActive(&window))
-            return false;
-        cmbCategory = window.findChild<QComboBox*>(QStringLiteral("cmbCategory"));
-        txtQuantity = window.findChild<QLineEdit*>(QStringLiteral("txtQuantity"));
-        lstFrom = window.findChild<QListWidget*>(QStringLiteral("lstFrom"));
-        lstTo = window.findChild<QListWidget*>(QStringLiteral("lstTo"));
-        txtResult = window.findChild<QLineEdit*>(QStringLiteral("txtResult"));
-        imgCategory = window.findChild<QLabel*>(QStringLiteral("imgCategory"));
-        imgQuantity = window.findChild<QLabel*>(QStringLiteral("imgQuantity"));
-        imgFrom = window.findChild<QLabel*>(QStringLiteral("imgFrom"));
-        imgTo = window.findChild<QLabel*>(QStringLiteral("imgTo"));
-        tmrCategory = window.findChild<QTimer*>(QStringLiteral("tmrCategory"));
-        tmrQuantity = window.findChild<QTimer*>(QStringLiteral("tmrQuantity"));
-        tmrFrom = window.findChild<QTimer*>(QStringLiteral("tmrFrom"));
-        tmrTo = window.findChild<QTimer*>(QStringLiteral("tmrTo"));
-        tmrResult = window.findChild<QTimer*>(QStringLiteral("tmrResult"));
-        tmrStop = window.findChild<QTimer*>(QStringLiteral("tmrStop"));
-        return cmbCategory && txtQuantity && lstFrom && lstTo && txtResult && imgCategory
-               && imgQuantity && imgFrom && imgTo && tmrCategory && tmrQuantity && tmrFrom
-               && tmrTo && tmrResult && tmrStop;
+        return QTest::qWaitForWindowActive(&window) && find(cmbCategory, "cmbCategory")
+               && find(txtQuantity, "txtQuantity") && find(lstFrom, "lstFrom")
+               && find(lstTo, "lstTo") && find(txtResult, "txtResult")
+               && find(imgFrom, "imgFrom") && find(imgQuantity, "imgQuantity")
+               && find(imgTo, "imgTo") && find(tmrCategory, "tmrCategory")
+               && find(tmrQuantity, "tmrQuantity") && find(tmrFrom, "tmrFrom")
+               && find(tmrTo, "tmrTo") && find(tmrResult, "tmrResult")
+               && find(tmrStop, "tmrStop");
     }
 
     // What a pick from the category box's list ends in.
@@ -190,7 +175,7 @@ struct Converter {
         return found.size() == 1 && clickRow(list, list->row(found.first()));
     }
 
-    // Keys go where the focus is, so the user first goes to the quantity box (which
+    // Keys go where the focus is: the user first goes to the quantity box (which
     // selects its text on arrival) unless already there.
     void type(const QString& keys)
     {
@@ -218,7 +203,6 @@ struct Converter {
                    && txtQuantity->selectedText() == txtQuantity->text());
     }
 
-    // Category, From unit, quantity and To unit, as a user gives them.
     bool convert(const QString& category, const QString& from, const QString& quantity,
                  const QString& to)
     {
@@ -250,8 +234,7 @@ QString numberProblem(const QString& number, int decimals, const QString& separa
         digits.remove(0, 1);
     if (digits.size() > 15)
         return QStringLiteral("more than 15 significant digits in \"%1\"").arg(number);
-    if (isPlain && shape.contains(QLatin1Char('S'))
-        && shape.section(QLatin1Char('S'), 1).size() > decimals)
+    if (isPlain && shape.section(QLatin1Char('S'), 1).size() > decimals)
         return QStringLiteral("more than %1 decimals in \"%2\"").arg(decimals).arg(number);
     return QString();
 }
@@ -280,36 +263,26 @@ private slots:
     // Picking a category and giving the From unit and the quantity.
     void categoryPickPreparesTheSteps_data();
     void categoryPickPreparesTheSteps();
-    void categoryPickByKeyboard();
-    void categoryPickThroughTheOpenList();
     void fromAndQuantityInEitherOrder_data();
     void fromAndQuantityInEitherOrder();
     void keysThatGiveTheQuantity_data();
     void keysThatGiveTheQuantity();
-    void lockedFieldsIgnoreTheUser();
-    void fromPickAfterResult();
-    void categoryPickAfterResult_data();
-    void categoryPickAfterResult();
+    void pickAfterResult_data();
+    void pickAfterResult();
     void typingInTheCategoryBoxChangesNothing_data();
     void typingInTheCategoryBoxChangesNothing();
 
     // The conversion request and its result line.
     void resultLines_data();
     void resultLines();
-    void pluralizeUnit_data();
-    void pluralizeUnit();
     void rejectedRequests_data();
     void rejectedRequests();
-    void rejectedQuantityMustBeGivenAgain();
     void pickingTheSelectedToUnitConvertsAgain_data();
     void pickingTheSelectedToUnitConvertsAgain();
     void keyboardToPickConverts();
 
     // Many random user actions, with the flow's rules checked after each.
     void randomSession();
-
-private:
-    QLocale m_startLocale;
 };
 
 void TestFrmGuiFlow::initTestCase()
@@ -317,107 +290,76 @@ void TestFrmGuiFlow::initTestCase()
     // The two looks would be indistinguishable on a palette that paints both alike.
     QVERIFY(QApplication::palette().color(QPalette::Active, QPalette::Base)
             != QApplication::palette().color(QPalette::Active, QPalette::Window));
-    QLocale::setDefault(localeNamed(QStringLiteral("en")));
+    useLocale(QStringLiteral("en"));
 }
 
 void TestFrmGuiFlow::cleanup()
 {
-    QLocale::setDefault(localeNamed(QStringLiteral("en")));
+    useLocale(QStringLiteral("en"));
 }
 
 // ---- Selection flow ---------------------------------------------------------------
 
 void TestFrmGuiFlow::categoryPickPreparesTheSteps_data()
 {
+    QTest::addColumn<QString>("how");   // "pick", "list", or keys in the category box
     QTest::addColumn<QString>("category");
-    for (const QString& category : Categories)
-        QTest::newRow(qPrintable(category)) << category;
+    QTest::newRow("picked") << "pick" << "Volumes";
+    QTest::newRow("Down") << "Down" << "Lengths";
+    QTest::newRow("Down, Down: each step a pick") << "Down Down" << "Temperatures";
+    QTest::newRow("Down, Down, Up") << "Down Down Up" << "Lengths";
+    QTest::newRow("through the open list") << "list" << "Weights";
 }
 
 void TestFrmGuiFlow::categoryPickPreparesTheSteps()
 {
+    QFETCH(QString, how);
     QFETCH(QString, category);
     Converter c;
     QVERIFY(c.open());
-    c.pickCategory(category);
+    if (how == QLatin1String("pick")) {
+        c.pickCategory(category);
+    } else if (how == QLatin1String("list")) {
+        c.cmbCategory->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+        QAbstractItemView* list = c.cmbCategory->view();
+        QTRY_VERIFY(list->isVisible());
+        QVERIFY(c.window.CurrentCategory.isEmpty());   // opening the list is no pick
+        QVERIFY(!c.txtQuantity->isEnabled());
+        list->setCurrentIndex(list->model()->index(c.cmbCategory->findText(category), 0));
+        QTest::keyClick(list, Qt::Key_Return);
+        QTRY_VERIFY(!list->isVisible());
+    } else {
+        for (const QString& key : how.split(QLatin1Char(' '))) {
+            c.cmbCategory->setFocus();
+            QTRY_VERIFY(c.cmbCategory->hasFocus());
+            QTest::keyClick(QApplication::focusWidget(),
+                            key == QLatin1String("Up") ? Qt::Key_Up : Qt::Key_Down);
+        }
+    }
 
     QCOMPARE(c.window.CurrentCategory, category);
-    QVERIFY(c.txtQuantity->isEnabled());
-    QVERIFY(looksUsable(c.txtQuantity));
-    QCOMPARE(c.txtQuantity->text(), Placeholder);
-    QVERIFY(c.txtQuantity->hasFocus());
-    QVERIFY(c.wholeQuantitySelected());
-
     QCOMPARE(texts(c.lstFrom), unitsOf(category));
     QCOMPARE(texts(c.lstTo), unitsOf(category));
     QCOMPARE(selectedRow(c.lstFrom), -1);
     QCOMPARE(selectedRow(c.lstTo), -1);
     QVERIFY(c.lstFrom->isEnabled());
-    QVERIFY(looksUsable(c.lstFrom));
     QVERIFY(!c.lstTo->isEnabled());
     QVERIFY(looksLocked(c.lstTo));
-
     QVERIFY(!c.tmrCategory->isActive());
-    QVERIFY(shows(c.imgCategory, QStringLiteral("Radis1")));
     QVERIFY(c.tmrQuantity->isActive());
-    QVERIFY(!c.imgQuantity->isHidden());
     QVERIFY(c.tmrFrom->isActive());
-    QVERIFY(!c.imgFrom->isHidden());
     QVERIFY(!c.tmrTo->isActive());
     QVERIFY(c.imgTo->isHidden());
     QVERIFY(c.txtResult->text().isEmpty());
     QVERIFY(c.fakes.messages.shown.isEmpty());
 
-    // The placeholder is wholly selected, so the first key replaces it.
+    // The placeholder has the focus, wholly selected, so the first key replaces it.
+    QCOMPARE(c.txtQuantity->text(), Placeholder);
+    QVERIFY(c.txtQuantity->hasFocus());
+    QVERIFY(looksUsable(c.txtQuantity));
     c.type(QStringLiteral("5"));
     QCOMPARE(c.txtQuantity->text(), QStringLiteral("5"));
-}
-
-void TestFrmGuiFlow::categoryPickByKeyboard()
-{
-    Converter c;
-    QVERIFY(c.open());
-    c.cmbCategory->setFocus();
-    QTRY_VERIFY(c.cmbCategory->hasFocus());
-
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    QCOMPARE(c.window.CurrentCategory, QStringLiteral("Lengths"));
-    QCOMPARE(texts(c.lstFrom), unitsOf(QStringLiteral("Lengths")));
-    QCOMPARE(c.txtQuantity->text(), Placeholder);
-
-    // Stepping on refills the lists for the next category, each step a pick.
-    c.cmbCategory->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    QCOMPARE(c.window.CurrentCategory, QStringLiteral("Temperatures"));
-    QCOMPARE(texts(c.lstTo), unitsOf(QStringLiteral("Temperatures")));
-    QVERIFY(!c.lstTo->isEnabled());
-
-    c.cmbCategory->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
-    QCOMPARE(c.window.CurrentCategory, QStringLiteral("Lengths"));
-    QCOMPARE(texts(c.lstFrom), unitsOf(QStringLiteral("Lengths")));
-    QVERIFY(c.fakes.messages.shown.isEmpty());
-}
-
-void TestFrmGuiFlow::categoryPickThroughTheOpenList()
-{
-    Converter c;
-    QVERIFY(c.open());
-    c.cmbCategory->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
-    QAbstractItemView* list = c.cmbCategory->view();
-    QTRY_VERIFY(list->isVisible());
-    // Opening the list alone is no pick.
-    QVERIFY(c.window.CurrentCategory.isEmpty());
-    QVERIFY(!c.txtQuantity->isEnabled());
-
-    list->setCurrentIndex(list->model()->index(c.cmbCategory->findText("Weights"), 0));
-    QTest::keyClick(list, Qt::Key_Return);
-    QTRY_VERIFY(!list->isVisible());
-    QCOMPARE(c.cmbCategory->currentText(), QStringLiteral("Weights"));
-    QCOMPARE(c.window.CurrentCategory, QStringLiteral("Weights"));
-    QCOMPARE(texts(c.lstFrom), unitsOf(QStringLiteral("Weights")));
-    QVERIFY(c.txtQuantity->isEnabled());
 }
 
 void TestFrmGuiFlow::fromAndQuantityInEitherOrder_data()
@@ -433,28 +375,24 @@ void TestFrmGuiFlow::fromAndQuantityInEitherOrder()
     Converter c;
     QVERIFY(c.open());
     c.pickCategory(QStringLiteral("Weights"));
+    auto step = [&](bool from) {
+        if (from)
+            return c.click(c.lstFrom, QStringLiteral("Pound"));
+        c.type(QStringLiteral("2"));
+        return true;
+    };
 
-    auto giveFrom = [&] { return c.click(c.lstFrom, QStringLiteral("Pound")); };
-    auto giveQuantity = [&] { c.type(QStringLiteral("2")); };
-
-    if (fromFirst)
-        QVERIFY(giveFrom());
-    else
-        giveQuantity();
+    QVERIFY(step(fromFirst));
     QVERIFY(!c.lstTo->isEnabled());
-    QVERIFY(looksLocked(c.lstTo));
     QVERIFY(!c.tmrTo->isActive());
     QVERIFY(c.imgTo->isHidden());
     QCOMPARE(c.tmrFrom->isActive(), !fromFirst);
     QCOMPARE(c.tmrQuantity->isActive(), fromFirst);
     // The step just done rests on its first picture.
-    QVERIFY(shows(fromFirst ? c.imgFrom : c.imgQuantity,
-                  fromFirst ? QStringLiteral("Tomate1") : QStringLiteral("Carotte1")));
+    QVERIFY(fromFirst ? shows(c.imgFrom, QStringLiteral("Tomate1"))
+                      : shows(c.imgQuantity, QStringLiteral("Carotte1")));
 
-    if (fromFirst)
-        giveQuantity();
-    else
-        QVERIFY(giveFrom());
+    QVERIFY(step(!fromFirst));
     QVERIFY(c.lstTo->isEnabled());
     QVERIFY(looksUsable(c.lstTo));
     QVERIFY(c.tmrTo->isActive());
@@ -473,22 +411,12 @@ void TestFrmGuiFlow::keysThatGiveTheQuantity_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<bool>("counts");
     QTest::newRow("digit") << int(Qt::Key_5) << true;
-    QTest::newRow("letter") << int(Qt::Key_X) << true;
-    QTest::newRow("dot") << int(Qt::Key_Period) << true;
-    QTest::newRow("comma") << int(Qt::Key_Comma) << true;
-    QTest::newRow("minus") << int(Qt::Key_Minus) << true;
-    QTest::newRow("space") << int(Qt::Key_Space) << true;
     QTest::newRow("Backspace") << int(Qt::Key_Backspace) << true;
     QTest::newRow("Return") << int(Qt::Key_Return) << true;
-    QTest::newRow("Enter") << int(Qt::Key_Enter) << true;
     QTest::newRow("Escape") << int(Qt::Key_Escape) << true;
     QTest::newRow("Delete") << int(Qt::Key_Delete) << false;
     QTest::newRow("Left") << int(Qt::Key_Left) << false;
-    QTest::newRow("Right") << int(Qt::Key_Right) << false;
-    QTest::newRow("Home") << int(Qt::Key_Home) << false;
     QTest::newRow("End") << int(Qt::Key_End) << false;
-    QTest::newRow("Up") << int(Qt::Key_Up) << false;
-    QTest::newRow("F2") << int(Qt::Key_F2) << false;
     QTest::newRow("Shift alone") << int(Qt::Key_Shift) << false;
 }
 
@@ -508,103 +436,53 @@ void TestFrmGuiFlow::keysThatGiveTheQuantity()
     QCOMPARE(c.tmrTo->isActive(), counts);
     QCOMPARE(c.tmrQuantity->isActive(), !counts);
 
-    // Now with a result on show.
-    c.txtQuantity->selectAll();
-    c.type(QStringLiteral("2"));
-    QVERIFY(c.click(c.lstTo, QStringLiteral("Kilogram")));
-    QCOMPARE(c.txtResult->text(), QStringLiteral("2 Pounds = 0.909 Kilogram"));
-    QVERIFY(c.tmrResult->isActive());
-    c.txtQuantity->setCursorPosition(0);
-
-    QTest::keyClick(c.txtQuantity, Qt::Key(key));
-    QCOMPARE(c.txtResult->text().isEmpty(), counts);
-    QCOMPARE(c.tmrTo->isActive(), counts);
-    QCOMPARE(c.tmrResult->isActive(), !counts);
-    QVERIFY(c.lstTo->isEnabled());
-    QCOMPARE(selectedText(c.lstTo), QStringLiteral("Kilogram"));
     QVERIFY(c.fakes.messages.shown.isEmpty());
 }
 
-void TestFrmGuiFlow::lockedFieldsIgnoreTheUser()
+void TestFrmGuiFlow::pickAfterResult_data()
 {
-    Converter c;
-    QVERIFY(c.open());
-    // Before any category only the category box takes input.
-    QVERIFY(!c.txtQuantity->isEnabled());
-    QVERIFY(!c.lstFrom->isEnabled());
-    QVERIFY(!c.lstTo->isEnabled());
-    c.type(QStringLiteral("12"));
-    QVERIFY(c.txtQuantity->text().isEmpty());
-    QVERIFY(!c.tmrQuantity->isActive());
-    QVERIFY(c.tmrCategory->isActive());
-
-    // A locked To list that is already filled ignores clicks: no request runs.
-    c.pickCategory(QStringLiteral("Lengths"));
-    QVERIFY(c.click(c.lstTo, QStringLiteral("Foot")));
-    QCOMPARE(selectedRow(c.lstTo), -1);
-    QVERIFY(c.click(c.lstFrom, QStringLiteral("Inch")));
-    QVERIFY(c.click(c.lstTo, QStringLiteral("Foot")));
-    QCOMPARE(selectedRow(c.lstTo), -1);
-    QVERIFY(c.txtResult->text().isEmpty());
-    QVERIFY(c.fakes.messages.shown.isEmpty());
-    QVERIFY(c.tmrQuantity->isActive());
+    QTest::addColumn<QString>("category");   // empty: a From unit is picked instead
+    QTest::newRow("another From unit") << "";
+    QTest::newRow("the same category") << "Weights";
+    QTest::newRow("another category") << "Volumes";
 }
 
-void TestFrmGuiFlow::fromPickAfterResult()
+// After a result, a new From unit or category clears the line; only a pick in the To
+// list converts again.
+void TestFrmGuiFlow::pickAfterResult()
 {
+    QFETCH(QString, category);
     Converter c;
     QVERIFY(c.open());
     QVERIFY(c.convert("Weights", "Pound", "2", "Kilogram"));
     QCOMPARE(c.txtResult->text(), QStringLiteral("2 Pounds = 0.909 Kilogram"));
     QVERIFY(!c.tmrTo->isActive());
 
-    QVERIFY(c.click(c.lstFrom, QStringLiteral("Gram")));
+    if (category.isEmpty()) {
+        QVERIFY(c.click(c.lstFrom, QStringLiteral("Gram")));
+        QVERIFY(c.lstTo->isEnabled());
+        QVERIFY(c.tmrTo->isActive());
+        QCOMPARE(selectedText(c.lstTo), QStringLiteral("Kilogram"));
+    } else {
+        c.pickCategory(category);
+        QCOMPARE(c.window.CurrentCategory, category);
+        QCOMPARE(texts(c.lstTo), unitsOf(category));
+        // Refilling selects nothing and runs no pick (which would complain about the
+        // placeholder).
+        QCOMPARE(selectedRow(c.lstFrom), -1);
+        QCOMPARE(selectedRow(c.lstTo), -1);
+        QVERIFY(c.tmrFrom->isActive());
+        QVERIFY(c.tmrQuantity->isActive());
+        QCOMPARE(c.txtQuantity->text(), Placeholder);
+        QVERIFY(c.wholeQuantitySelected());
+        QVERIFY(c.txtQuantity->hasFocus());
+        QVERIFY(!c.lstTo->isEnabled());
+        QVERIFY(looksLocked(c.lstTo));
+        QVERIFY(c.imgTo->isHidden());
+    }
     QVERIFY(c.txtResult->text().isEmpty());
     QVERIFY(!c.tmrResult->isActive());
-    QVERIFY(c.lstTo->isEnabled());
-    QVERIFY(looksUsable(c.lstTo));
-    QCOMPARE(selectedText(c.lstTo), QStringLiteral("Kilogram"));
-    QVERIFY(c.tmrTo->isActive());
-    QVERIFY(!c.imgTo->isHidden());
-    // Only a pick in the To list converts again.
     QVERIFY(c.fakes.messages.shown.isEmpty());
-    QVERIFY(c.txtResult->text().isEmpty());
-}
-
-void TestFrmGuiFlow::categoryPickAfterResult_data()
-{
-    QTest::addColumn<QString>("next");
-    QTest::newRow("the same category") << "Weights";
-    QTest::newRow("another category") << "Volumes";
-}
-
-void TestFrmGuiFlow::categoryPickAfterResult()
-{
-    QFETCH(QString, next);
-    Converter c;
-    QVERIFY(c.open());
-    QVERIFY(c.convert("Weights", "Pound", "2", "Kilogram"));
-    QCOMPARE(c.txtResult->text(), QStringLiteral("2 Pounds = 0.909 Kilogram"));
-
-    c.pickCategory(next);
-    QCOMPARE(c.window.CurrentCategory, next);
-    QCOMPARE(texts(c.lstFrom), unitsOf(next));
-    QCOMPARE(texts(c.lstTo), unitsOf(next));
-    // Refilling selects nothing and runs no pick: the From step waits again and no
-    // request (which would complain about the placeholder) has run.
-    QCOMPARE(selectedRow(c.lstFrom), -1);
-    QCOMPARE(selectedRow(c.lstTo), -1);
-    QVERIFY(c.tmrFrom->isActive());
-    QVERIFY(c.fakes.messages.shown.isEmpty());
-    QCOMPARE(c.txtQuantity->text(), Placeholder);
-    QVERIFY(c.wholeQuantitySelected());
-    QVERIFY(c.txtQuantity->hasFocus());
-    QVERIFY(c.tmrQuantity->isActive());
-    QVERIFY(c.txtResult->text().isEmpty());
-    QVERIFY(!c.tmrResult->isActive());
-    QVERIFY(!c.lstTo->isEnabled());
-    QVERIFY(looksLocked(c.lstTo));
-    QVERIFY(c.imgTo->isHidden());
 }
 
 void TestFrmGuiFlow::typingInTheCategoryBoxChangesNothing_data()
@@ -614,10 +492,8 @@ void TestFrmGuiFlow::typingInTheCategoryBoxChangesNothing_data()
     QTest::newRow("lower case, Tab") << "weights" << "tab";
     QTest::newRow("nothing, Return") << "" << "return";
     QTest::newRow("another name, Return") << "Volumes" << "return";
-    QTest::newRow("the same name, Tab") << "Weights" << "tab";
     QTest::newRow("another name, Tab") << "Lengths" << "tab";
     QTest::newRow("another name, click a unit") << "Temperatures" << "click";
-    QTest::newRow("another name, click the quantity") << "Volumes" << "quantity";
     QTest::newRow("another name, window closed") << "Lengths" << "close";
 }
 
@@ -633,19 +509,17 @@ void TestFrmGuiFlow::typingInTheCategoryBoxChangesNothing()
     QVERIFY(c.click(c.lstFrom, QStringLiteral("Pound")));
 
     c.editCategory(typed);
-    QCOMPARE(c.cmbCategory->currentText(), typed);
     if (leave == QLatin1String("tab"))
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     else if (leave == QLatin1String("return"))
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     else if (leave == QLatin1String("click"))
         QVERIFY(c.click(c.lstFrom, QStringLiteral("Pound")));
-    else if (leave == QLatin1String("quantity"))
-        QTest::mouseClick(c.txtQuantity, Qt::LeftButton);
-    else if (leave == QLatin1String("close"))
+    else
         c.window.close();
 
     QCOMPARE(c.cmbCategory->currentText(), typed);
+    QCOMPARE(c.cmbCategory->count(), 4);
     QCOMPARE(c.window.CurrentCategory, QStringLiteral("Weights"));
     QCOMPARE(texts(c.lstFrom), unitsOf(QStringLiteral("Weights")));
     QCOMPARE(texts(c.lstTo), unitsOf(QStringLiteral("Weights")));
@@ -654,7 +528,6 @@ void TestFrmGuiFlow::typingInTheCategoryBoxChangesNothing()
     QVERIFY(c.tmrQuantity->isActive());
     QVERIFY(!c.tmrFrom->isActive());
     QVERIFY(!c.lstTo->isEnabled());
-    QCOMPARE(c.cmbCategory->count(), 4);
     QVERIFY(c.fakes.messages.shown.isEmpty());
 }
 
@@ -662,225 +535,128 @@ void TestFrmGuiFlow::typingInTheCategoryBoxChangesNothing()
 
 void TestFrmGuiFlow::resultLines_data()
 {
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<QString>("category");
-    QTest::addColumn<QString>("from");
-    QTest::addColumn<QString>("quantity");
-    QTest::addColumn<QString>("to");
-    QTest::addColumn<QString>("line");
-
-    const QString en = QStringLiteral("en");
-    const QString de = QStringLiteral("de");
-    QTest::newRow("kilograms to grams") << en << "Weights" << "Kilogram" << "2" << "Gram"
-                                        << "2 Kilograms = 2000 Grams";
-    QTest::newRow("pound to kilogram") << en << "Weights" << "Pound" << "1" << "Kilogram"
-                                       << "1 Pound = 0.455 Kilogram";
-    QTest::newRow("2 pounds to kilograms") << en << "Weights" << "Pound" << "2" << "Kilogram"
-                                           << "2 Pounds = 0.909 Kilogram";
-    QTest::newRow("negative pounds") << en << "Weights" << "Pound" << "-2.5" << "Kilogram"
-                                     << "-2.5 Pounds = -1.136 Kilogram";
-    QTest::newRow("quantity as typed") << en << "Weights" << "Pound" << "2.50" << "Kilogram"
-                                       << "2.50 Pounds = 1.136 Kilogram";
-    QTest::newRow("1.5 stays singular") << en << "Weights" << "Pound" << "1.5" << "Kilogram"
-                                        << "1.5 Pound = 0.682 Kilogram";
-    QTest::newRow("1.9996 printed 2, singular") << en << "Weights" << "Kilogram" << "0.0019996"
-                                                << "Gram" << "0.0019996 Kilogram = 2 Gram";
-    QTest::newRow("rounds to zero") << en << "Weights" << "Milligram" << "1" << "Kilogram"
-                                    << "1 Milligram = 0 Kilogram";
-    QTest::newRow("rounds to zero from below") << en << "Weights" << "Milligram" << "-1"
-                                               << "Kilogram" << "-1 Milligram = 0 Kilogram";
-    QTest::newRow("same unit") << en << "Weights" << "Gram" << "2" << "Gram"
-                               << "2 Grams = 2 Grams";
-    QTest::newRow("scientific result") << en << "Weights" << "Kilogram" << "1E+12"
-                                       << "Milligram" << "1E+12 Kilograms = 1E+18 Milligrams";
-    QTest::newRow("cups to millilitres") << en << "Volumes" << "Cup" << "1.5" << "Millilitre"
-                                         << "1.5 Cup = 354 Millilitres";
-    QTest::newRow("gallon to quarts") << en << "Volumes" << "Gallon" << "1" << "Quart"
-                                      << "1 Gallon = 4.001 Quarts";
-    QTest::newRow("tablespoon to teaspoons") << en << "Volumes" << "Tablespoon" << "1"
-                                             << "Teaspoon" << "1 Tablespoon = 3 Teaspoons";
-    QTest::newRow("inches to feet") << en << "Lengths" << "Inch" << "24" << "Foot"
-                                    << "24 Inches = 2 Feet";
-    QTest::newRow("foot to centimeters") << en << "Lengths" << "Foot" << "1" << "Centimeter"
-                                         << "1 Foot = 30.48 Centimeters";
-    QTest::newRow("negative feet to inches") << en << "Lengths" << "Foot" << "-3" << "Inch"
-                                             << "-3 Feet = -36 Inches";
-    QTest::newRow("fahrenheit to celcius") << en << "Temperatures" << "Fahrenheit" << "350"
-                                           << "Celcius" << "350° Fahrenheit = 176.7° Celcius";
-    QTest::newRow("-40 both ways") << en << "Temperatures" << "Celcius" << "-40" << "Fahrenheit"
-                                   << "-40° Celcius = -40° Fahrenheit";
-    QTest::newRow("98.6 fahrenheit") << en << "Temperatures" << "Fahrenheit" << "98.6"
-                                     << "Celcius" << "98.6° Fahrenheit = 37° Celcius";
-    QTest::newRow("gas mark to celcius") << en << "Temperatures" << "Gas Mark" << "4"
-                                         << "Celcius" << "Gas Mark 4 = 176.7° Celcius";
-    QTest::newRow("gas mark 9 to celcius") << en << "Temperatures" << "Gas Mark" << "9"
-                                           << "Celcius" << "Gas Mark 9 = 246.1° Celcius";
-    QTest::newRow("celcius to gas mark") << en << "Temperatures" << "Celcius" << "180"
-                                         << "Gas Mark" << "180° Celcius = Gas Mark 4";
-    QTest::newRow("lowest gas mark band") << en << "Temperatures" << "Fahrenheit" << "262.5"
-                                          << "Gas Mark" << "262.5° Fahrenheit = Gas Mark 1";
-    QTest::newRow("gas mark to gas mark") << en << "Temperatures" << "Gas Mark" << "7"
-                                          << "Gas Mark" << "Gas Mark 7 = Gas Mark 7";
-
-    QTest::newRow("comma: pound to kilogram") << de << "Weights" << "Pound" << "1" << "Kilogram"
-                                              << "1 Pound = 0,455 Kilogram";
-    QTest::newRow("comma: typed fraction") << de << "Weights" << "Pound" << "2,5" << "Kilogram"
-                                           << "2,5 Pounds = 1,136 Kilogram";
-    QTest::newRow("comma: no grouping") << de << "Weights" << "Kilogram" << "2" << "Gram"
-                                        << "2 Kilograms = 2000 Grams";
-    QTest::newRow("comma: cups") << de << "Volumes" << "Cup" << "1,5" << "Millilitre"
-                                 << "1,5 Cup = 354 Millilitres";
-    QTest::newRow("comma: centimeters") << de << "Lengths" << "Foot" << "1" << "Centimeter"
-                                        << "1 Foot = 30,48 Centimeters";
-    QTest::newRow("comma: celcius") << de << "Temperatures" << "Fahrenheit" << "350"
-                                    << "Celcius" << "350° Fahrenheit = 176,7° Celcius";
+    QTest::addColumn<QStringList>("row");   // locale, category, From, quantity, To, line
+    const char* const rows[][7] = {
+        {"kilograms to grams", "en", "Weights", "Kilogram", "2", "Gram", "2 Kilograms = 2000 Grams"},
+        {"pound to kilogram", "en", "Weights", "Pound", "1", "Kilogram", "1 Pound = 0.455 Kilogram"},
+        {"2 pounds to kilograms", "en", "Weights", "Pound", "2", "Kilogram", "2 Pounds = 0.909 Kilogram"},
+        {"negative pounds", "en", "Weights", "Pound", "-2.5", "Kilogram", "-2.5 Pounds = -1.136 Kilogram"},
+        {"quantity as typed", "en", "Weights", "Pound", "2.50", "Kilogram", "2.50 Pounds = 1.136 Kilogram"},
+        {"1.5 stays singular", "en", "Weights", "Pound", "1.5", "Kilogram", "1.5 Pound = 0.682 Kilogram"},
+        {"1.9996 printed 2, singular", "en", "Weights", "Kilogram", "0.0019996", "Gram", "0.0019996 Kilogram = 2 Gram"},
+        {"rounds to zero", "en", "Weights", "Milligram", "1", "Kilogram", "1 Milligram = 0 Kilogram"},
+        {"rounds to zero from below", "en", "Weights", "Milligram", "-1", "Kilogram", "-1 Milligram = 0 Kilogram"},
+        {"same unit", "en", "Weights", "Gram", "2", "Gram", "2 Grams = 2 Grams"},
+        {"scientific result", "en", "Weights", "Kilogram", "1E+12", "Milligram", "1E+12 Kilograms = 1E+18 Milligrams"},
+        {"cups to millilitres", "en", "Volumes", "Cup", "1.5", "Millilitre", "1.5 Cup = 354 Millilitres"},
+        {"gallon to quarts", "en", "Volumes", "Gallon", "1", "Quart", "1 Gallon = 4.001 Quarts"},
+        {"tablespoon to teaspoons", "en", "Volumes", "Tablespoon", "1", "Teaspoon", "1 Tablespoon = 3 Teaspoons"},
+        {"inches to feet", "en", "Lengths", "Inch", "24", "Foot", "24 Inches = 2 Feet"},
+        {"foot to centimeters", "en", "Lengths", "Foot", "1", "Centimeter", "1 Foot = 30.48 Centimeters"},
+        {"negative feet to inches", "en", "Lengths", "Foot", "-3", "Inch", "-3 Feet = -36 Inches"},
+        {"fahrenheit to celcius", "en", "Temperatures", "Fahrenheit", "350", "Celcius", "350° Fahrenheit = 176.7° Celcius"},
+        {"-40 both ways", "en", "Temperatures", "Celcius", "-40", "Fahrenheit", "-40° Celcius = -40° Fahrenheit"},
+        {"98.6 fahrenheit", "en", "Temperatures", "Fahrenheit", "98.6", "Celcius", "98.6° Fahrenheit = 37° Celcius"},
+        {"gas mark to celcius", "en", "Temperatures", "Gas Mark", "4", "Celcius", "Gas Mark 4 = 176.7° Celcius"},
+        {"gas mark 9 to celcius", "en", "Temperatures", "Gas Mark", "9", "Celcius", "Gas Mark 9 = 246.1° Celcius"},
+        {"celcius to gas mark", "en", "Temperatures", "Celcius", "180", "Gas Mark", "180° Celcius = Gas Mark 4"},
+        {"lowest gas mark band", "en", "Temperatures", "Fahrenheit", "262.5", "Gas Mark", "262.5° Fahrenheit = Gas Mark 1"},
+        {"gas mark to gas mark", "en", "Temperatures", "Gas Mark", "7", "Gas Mark", "Gas Mark 7 = Gas Mark 7"},
+        {"comma: pound to kilogram", "de", "Weights", "Pound", "1", "Kilogram", "1 Pound = 0,455 Kilogram"},
+        {"comma: typed fraction", "de", "Weights", "Pound", "2,5", "Kilogram", "2,5 Pounds = 1,136 Kilogram"},
+        {"comma: no grouping", "de", "Weights", "Kilogram", "2", "Gram", "2 Kilograms = 2000 Grams"},
+        {"comma: centimeters", "de", "Lengths", "Foot", "1", "Centimeter", "1 Foot = 30,48 Centimeters"},
+        {"comma: celcius", "de", "Temperatures", "Fahrenheit", "350", "Celcius", "350° Fahrenheit = 176,7° Celcius"},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(row[0]) << QStringList{row[1], row[2], row[3], row[4], row[5], row[6]};
 }
 
 void TestFrmGuiFlow::resultLines()
 {
-    QFETCH(QString, locale);
-    QFETCH(QString, category);
-    QFETCH(QString, from);
-    QFETCH(QString, quantity);
-    QFETCH(QString, to);
-    QFETCH(QString, line);
-    QLocale::setDefault(localeNamed(locale));
+    QFETCH(QStringList, row);
+    useLocale(row[0]);
     Converter c;
     QVERIFY(c.open());
 
-    QVERIFY(c.convert(category, from, quantity, to));
-    QCOMPARE(c.txtResult->text(), line);
+    QVERIFY(c.convert(row[1], row[2], row[3], row[4]));
+    QCOMPARE(c.txtResult->text(), row[5]);
     QVERIFY(c.fakes.messages.shown.isEmpty());
     // The result guide greets the line; the pepper stands still on its first picture.
     QVERIFY(c.tmrResult->isActive());
     QVERIFY(!c.tmrTo->isActive());
     QVERIFY(shows(c.imgTo, QStringLiteral("Poivron1")));
-    QVERIFY(c.lstTo->isEnabled());
-    QCOMPARE(selectedText(c.lstTo), to);
+    QCOMPARE(selectedText(c.lstTo), row[4]);
     QVERIFY(c.lstTo->hasFocus());
-    QCOMPARE(c.txtQuantity->text(), quantity);
-}
-
-void TestFrmGuiFlow::pluralizeUnit_data()
-{
-    QTest::addColumn<QString>("unit");
-    QTest::addColumn<double>("magnitude");
-    QTest::addColumn<QString>("expected");
-    const QStringList all = unitsOf("Weights") + unitsOf("Volumes") + unitsOf("Lengths");
-    for (const QString& unit : all) {
-        const QString plural = unit == QLatin1String("Inch")   ? QStringLiteral("Inches")
-                               : unit == QLatin1String("Foot") ? QStringLiteral("Feet")
-                                                               : unit + QLatin1Char('s');
-        QTest::addRow("%s at 2", qPrintable(unit)) << unit << 2.0 << plural;
-        QTest::addRow("%s at 1", qPrintable(unit)) << unit << 1.0 << unit;
-    }
-    QTest::newRow("zero") << "Cup" << 0.0 << "Cup";
-    QTest::newRow("1.5") << "Cup" << 1.5 << "Cup";
-    QTest::newRow("just below 2") << "Inch" << 1.9999999999999998 << "Inch";
-    QTest::newRow("just above 2") << "Foot" << 2.0000000000000004 << "Feet";
-    QTest::newRow("huge") << "Gallon" << 1e300 << "Gallons";
-    QTest::newRow("a negative magnitude is below 2") << "Pound" << -5.0 << "Pound";
-    QTest::newRow("inch is matched exactly") << "inch" << 3.0 << "inchs";
-    QTest::newRow("foot is matched exactly") << "Foot " << 3.0 << "Foot s";
-}
-
-void TestFrmGuiFlow::pluralizeUnit()
-{
-    QFETCH(QString, unit);
-    QFETCH(double, magnitude);
-    QFETCH(QString, expected);
-    QCOMPARE(frmGUI::PluralizeUnit(unit, magnitude), expected);
+    QCOMPARE(c.txtQuantity->text(), row[3]);
 }
 
 void TestFrmGuiFlow::rejectedRequests_data()
 {
+    // The quantity is typed (\r is Return, \b Backspace); the first To unit, if any,
+    // converts before; the category text, unless "-", is typed over the category box.
     QTest::addColumn<QString>("locale");
-    QTest::addColumn<QString>("category");
-    QTest::addColumn<QString>("from");
-    QTest::addColumn<QString>("quantity");       // keys typed; \r is Return, \b Backspace
-    QTest::addColumn<QString>("firstTo");        // a request that succeeds first, if any
-    QTest::addColumn<QString>("categoryText");   // typed over the category box, if any
-    QTest::addColumn<QString>("to");
+    QTest::addColumn<QStringList>("steps");   // category, From, quantity, first To, text, To
     QTest::addColumn<QString>("message");
-    QTest::addColumn<bool>("quantityAgain");     // the quantity step waits again
 
     struct Row {
-        const char* name;
-        const char* locale;
-        const char* category;
-        const char* from;
-        const char* quantity;
-        const char* firstTo;
-        const char* categoryText;
-        const char* to;
+        const char *name, *locale, *category, *from, *quantity, *firstTo, *categoryText, *to;
         QString message;
-        bool quantityAgain;
     };
-    const char* const none = "";
-    const char* const keep = "-";
     const Row rows[] = {
-        {"placeholder", "en", "Weights", "Pound", "\r", none, keep, "Kilogram", InvalidQuantity, true},
-        {"empty", "en", "Weights", "Pound", "\b", none, keep, "Kilogram", InvalidQuantity, true},
-        {"letters", "en", "Lengths", "Foot", "abc", none, keep, "Inch", InvalidQuantity, true},
-        {"inf", "en", "Weights", "Pound", "inf", none, keep, "Kilogram", InvalidQuantity, true},
-        {"-inf", "en", "Volumes", "Cup", "-inf", none, keep, "Litre", InvalidQuantity, true},
-        {"nan", "en", "Temperatures", "Celcius", "nan", none, keep, "Fahrenheit", InvalidQuantity, true},
-        {"comma in a dot locale", "en", "Weights", "Pound", "1,5", none, keep, "Kilogram", InvalidQuantity, true},
-        {"dot in a comma locale", "de", "Weights", "Pound", "1.5", none, keep, "Kilogram", InvalidQuantity, true},
-        {"gas mark 10", "en", "Temperatures", "Gas Mark", "10", none, keep, "Celcius", NotAMark, false},
-        {"gas mark 2.5", "en", "Temperatures", "Gas Mark", "2.5", none, keep, "Gas Mark", NotAMark, false},
-        {"100 celcius is too low", "en", "Temperatures", "Celcius", "100", none, keep, "Gas Mark", TooLow, false},
-        {"262 fahrenheit is too low", "en", "Temperatures", "Fahrenheit", "262", none, keep, "Gas Mark", TooLow, false},
-        {"300 celcius is too high", "en", "Temperatures", "Celcius", "300", none, keep, "Gas Mark", TooHigh, false},
-        {"too low after a result", "en", "Temperatures", "Celcius", "100", "Fahrenheit", keep, "Gas Mark", TooLow, false},
-        {"overflow", "en", "Weights", "Kilogram", "1E+308", none, keep, "Milligram", TooLarge, false},
-        {"negative overflow", "en", "Lengths", "Meter", "-1E+308", none, keep, "Millimeter", TooLarge, false},
-        {"overflow in degrees", "en", "Temperatures", "Celcius", "1E+308", none, keep, "Fahrenheit", TooLarge, false},
-        {"overflow after a result", "en", "Weights", "Kilogram", "1E+308", "Kilogram", keep, "Milligram", TooLarge, false},
-        {"category in lower case", "en", "Weights", "Pound", "2", none, "weights", "Kilogram", InvalidCategory, false},
-        {"category checked before the quantity", "en", "Weights", "Pound", "abc", none, "weights", "Kilogram", InvalidCategory, false},
-        {"category with a leading blank", "en", "Lengths", "Foot", "1", none, " Lengths", "Inch", InvalidCategory, false},
-        {"category with a trailing blank", "en", "Lengths", "Foot", "1", none, "Lengths ", "Inch", InvalidCategory, false},
-        {"category emptied", "en", "Volumes", "Cup", "1", none, "", "Litre", InvalidCategory, false},
-        {"category edited after a result", "en", "Weights", "Pound", "2", "Kilogram", "WEIGHTS", "Gram", InvalidCategory, false},
+        {"placeholder", "en", "Weights", "Pound", "\r", "", "-", "Kilogram", InvalidQuantity},
+        {"empty", "en", "Weights", "Pound", "\b", "", "-", "Kilogram", InvalidQuantity},
+        {"letters", "en", "Lengths", "Foot", "abc", "", "-", "Inch", InvalidQuantity},
+        {"inf", "en", "Weights", "Pound", "inf", "", "-", "Kilogram", InvalidQuantity},
+        {"-inf", "en", "Volumes", "Cup", "-inf", "", "-", "Litre", InvalidQuantity},
+        {"nan", "en", "Temperatures", "Celcius", "nan", "", "-", "Fahrenheit", InvalidQuantity},
+        {"comma in a dot locale", "en", "Weights", "Pound", "1,5", "", "-", "Kilogram", InvalidQuantity},
+        {"dot in a comma locale", "de", "Weights", "Pound", "1.5", "", "-", "Kilogram", InvalidQuantity},
+        {"gas mark 2.5", "en", "Temperatures", "Gas Mark", "2.5", "", "-", "Gas Mark", NotAMark},
+        {"262 fahrenheit is too low", "en", "Temperatures", "Fahrenheit", "262", "", "-", "Gas Mark", TooLow},
+        {"too high after a result", "en", "Temperatures", "Celcius", "300", "Fahrenheit", "-", "Gas Mark", TooHigh},
+        {"overflow", "en", "Weights", "Kilogram", "1E+308", "", "-", "Milligram", TooLarge},
+        {"negative overflow in degrees", "en", "Temperatures", "Celcius", "-1E+308", "", "-", "Fahrenheit", TooLarge},
+        {"overflow after a result", "en", "Weights", "Kilogram", "1E+308", "Kilogram", "-", "Milligram", TooLarge},
+        {"category in lower case", "en", "Weights", "Pound", "2", "", "weights", "Kilogram", InvalidCategory},
+        {"category checked before the quantity", "en", "Weights", "Pound", "abc", "", "weights", "Kilogram", InvalidCategory},
+        {"category with a leading blank", "en", "Lengths", "Foot", "1", "", " Lengths", "Inch", InvalidCategory},
+        {"category emptied", "en", "Volumes", "Cup", "1", "", "", "Litre", InvalidCategory},
+        {"category edited after a result", "en", "Weights", "Pound", "2", "Kilogram", "WEIGHTS", "Gram", InvalidCategory},
     };
     for (const Row& row : rows)
-        QTest::newRow(row.name) << row.locale << row.category << row.from << row.quantity
-                                << row.firstTo << row.categoryText << row.to << row.message
-                                << row.quantityAgain;
+        QTest::newRow(row.name) << row.locale
+                                << QStringList{row.category, row.from,         row.quantity,
+                                               row.firstTo,  row.categoryText, row.to}
+                                << row.message;
 }
 
 // Every failed request shows one message, titled "Invalid Value" with the stop icon,
 // moves the focus as the kind of failure asks, and leaves the result box and the To
-// list as they were.
+// list as they were. Only a refused quantity makes the quantity step wait again.
 void TestFrmGuiFlow::rejectedRequests()
 {
     QFETCH(QString, locale);
-    QFETCH(QString, category);
-    QFETCH(QString, from);
-    QFETCH(QString, quantity);
-    QFETCH(QString, firstTo);
-    QFETCH(QString, categoryText);
-    QFETCH(QString, to);
+    QFETCH(QStringList, steps);
     QFETCH(QString, message);
-    QFETCH(bool, quantityAgain);
-    QLocale::setDefault(localeNamed(locale));
+    const QString &category = steps[0], &firstTo = steps[3], &categoryText = steps[4],
+                  &to = steps[5];
+    useLocale(locale);
     Converter c;
     QVERIFY(c.open());
 
     c.pickCategory(category);
-    QVERIFY(c.click(c.lstFrom, from));
-    c.type(quantity);
+    QVERIFY(c.click(c.lstFrom, steps[1]));
+    c.type(steps[2]);
     if (!firstTo.isEmpty()) {
         QVERIFY(c.click(c.lstTo, firstTo));
         QVERIFY(!c.txtResult->text().isEmpty());
         QVERIFY(c.fakes.messages.shown.isEmpty());
     }
-    if (categoryText != Untouched)
+    if (categoryText != QLatin1String("-"))
         c.editCategory(categoryText);
     const QString before = c.txtResult->text();
     const QString quantityBefore = c.txtQuantity->text();
-    QVERIFY(c.lstTo->isEnabled());
 
     QVERIFY(c.click(c.lstTo, to));
     QCOMPARE(c.fakes.messages.shown.size(), 1);
@@ -896,42 +672,14 @@ void TestFrmGuiFlow::rejectedRequests()
     QCOMPARE(selectedText(c.lstTo), to);
     QVERIFY(!c.tmrTo->isActive());
     QVERIFY(!c.tmrResult->isActive());
-    QCOMPARE(c.tmrQuantity->isActive(), quantityAgain);
-    if (quantityAgain)
-        QVERIFY(!c.imgQuantity->isHidden());
-    if (message != InvalidCategory) {
-        QVERIFY(c.txtQuantity->hasFocus());
-        QVERIFY(c.wholeQuantitySelected());
-    } else {
+    QCOMPARE(c.tmrQuantity->isActive(), message == InvalidQuantity);
+    if (message == InvalidCategory) {
         QVERIFY(c.cmbCategory->hasFocus());
         QCOMPARE(c.window.CurrentCategory, category);
+    } else {
+        QVERIFY(c.txtQuantity->hasFocus());
+        QVERIFY(c.wholeQuantitySelected());
     }
-}
-
-void TestFrmGuiFlow::rejectedQuantityMustBeGivenAgain()
-{
-    Converter c;
-    QVERIFY(c.open());
-    QVERIFY(c.convert("Weights", "Pound", "abc", "Kilogram"));
-    QCOMPARE(c.fakes.messages.shown.size(), 1);
-    QVERIFY(c.tmrQuantity->isActive());
-
-    // The quantity is pending again, so a From pick locks the To list until a key.
-    QVERIFY(c.click(c.lstFrom, QStringLiteral("Kilogram")));
-    QVERIFY(!c.lstTo->isEnabled());
-    QVERIFY(looksLocked(c.lstTo));
-    QVERIFY(!c.tmrTo->isActive());
-    QCOMPARE(selectedText(c.lstTo), QStringLiteral("Kilogram"));
-
-    // The whole bad text was left selected, so the first key replaces it.
-    c.txtQuantity->setFocus();
-    c.type(QStringLiteral("2"));
-    QCOMPARE(c.txtQuantity->text(), QStringLiteral("2"));
-    QVERIFY(c.lstTo->isEnabled());
-    QVERIFY(c.tmrTo->isActive());
-    QVERIFY(c.click(c.lstTo, QStringLiteral("Kilogram")));
-    QCOMPARE(c.txtResult->text(), QStringLiteral("2 Kilograms = 2 Kilograms"));
-    QCOMPARE(c.fakes.messages.shown.size(), 1);
 }
 
 void TestFrmGuiFlow::pickingTheSelectedToUnitConvertsAgain_data()
@@ -950,7 +698,6 @@ void TestFrmGuiFlow::pickingTheSelectedToUnitConvertsAgain()
     Converter c;
     QVERIFY(c.open());
     QVERIFY(c.convert("Weights", "Pound", "2", "Kilogram"));
-    QCOMPARE(c.txtResult->text(), QStringLiteral("2 Pounds = 0.909 Kilogram"));
     c.window.tmrStop_Timer();   // the first flash is over
     QVERIFY(!c.tmrResult->isActive());
 
@@ -960,7 +707,6 @@ void TestFrmGuiFlow::pickingTheSelectedToUnitConvertsAgain()
     } else if (change == QLatin1String("from")) {
         QVERIFY(c.click(c.lstFrom, QStringLiteral("Ounce")));
     }
-    QCOMPARE(selectedText(c.lstTo), QStringLiteral("Kilogram"));
     QVERIFY(c.click(c.lstTo, QStringLiteral("Kilogram")));
     QCOMPARE(c.txtResult->text(), line);
     QVERIFY(c.tmrResult->isActive());
@@ -972,11 +718,9 @@ void TestFrmGuiFlow::keyboardToPickConverts()
     Converter c;
     QVERIFY(c.open());
     QVERIFY(c.convert("Weights", "Pound", "2", "Kilogram"));
-    QCOMPARE(c.txtResult->text(), QStringLiteral("2 Pounds = 0.909 Kilogram"));
     QVERIFY(c.lstTo->hasFocus());
 
     QTest::keyClick(c.lstTo, Qt::Key_Down);
-    QCOMPARE(selectedText(c.lstTo), QStringLiteral("Milligram"));
     QCOMPARE(c.txtResult->text(), QStringLiteral("2 Pounds = 909100 Milligrams"));
     QTest::keyClick(c.lstTo, Qt::Key_Home);
     QCOMPARE(c.txtResult->text(), QStringLiteral("2 Pounds = 909.1 Grams"));
@@ -995,7 +739,6 @@ void TestFrmGuiFlow::keyboardToPickConverts()
     QCOMPARE(c.fakes.messages.shown.size(), 1);
     QCOMPARE(c.fakes.messages.shown.first().text, InvalidQuantity);
     QCOMPARE(selectedText(c.lstTo), QStringLiteral("Ounce"));
-    QVERIFY(c.lstTo->isEnabled());
 }
 
 // ---- Random session ---------------------------------------------------------------
@@ -1018,12 +761,7 @@ struct Expected {
 
 class Session {
 public:
-    Session(quint64 seed, int actions)
-        : m_random(seed)
-        , m_seed(seed)
-        , m_actions(actions)
-    {
-    }
+    Session(quint64 seed, int actions) : m_random(seed), m_seed(seed), m_actions(actions) {}
 
     // Runs the session; returns what went wrong, or nothing.
     QString run();
@@ -1039,16 +777,9 @@ private:
                          const QString& resultBefore, qsizetype messagesBefore);
     QString lineProblem(const QString& line, const QString& category,
                         const QString& quantityText, double quantity) const;
-
     QString randomNumber();
     void pickCategory(int index);
-    void fromPicked(int row);
-    void quantityKeyed();
-
-    QString pickFromRandom(const QStringList& pool)
-    {
-        return pool[int(m_random.bounded(int(pool.size())))];
-    }
+    void stepDone(bool from);
 
     QRandomGenerator m_random;
     quint64 m_seed;
@@ -1056,25 +787,16 @@ private:
     std::unique_ptr<Converter> m_c;
     Expected m_e;
     QStringList m_log;
-    int m_aboutRequests = 0;
-    int m_aboutExpected = 0;
-    qsizetype m_browserExpected = 0;
 };
 
 bool Session::reopen()
 {
     m_c.reset();
-    QLocale::setDefault(localeNamed(m_random.bounded(2) ? QStringLiteral("de")
-                                                         : QStringLiteral("en")));
+    useLocale(m_random.bounded(2) ? QStringLiteral("de") : QStringLiteral("en"));
     m_c = std::make_unique<Converter>();
-    if (!m_c->open())
-        return false;
-    QObject::connect(&m_c->window, &frmGUI::aboutRequested, [this] { ++m_aboutRequests; });
     m_e = Expected{};
-    m_aboutRequests = m_aboutExpected = 0;
-    m_browserExpected = 0;
     m_log << QStringLiteral("new window, locale %1").arg(QLocale().name());
-    return true;
+    return m_c->open();
 }
 
 QString Session::run()
@@ -1103,67 +825,41 @@ QString Session::run()
 QString Session::randomNumber()
 {
     QString number = m_random.bounded(5) == 0 ? QStringLiteral("-") : QString();
-    const QString separator = m_random.bounded(8) == 0
-                                  ? (QLocale().decimalPoint() == QLatin1String(".")
-                                         ? QStringLiteral(",")
-                                         : QStringLiteral("."))
-                                  : QLocale().decimalPoint();
-    switch (m_random.bounded(7)) {
+    const QString own = QLocale().decimalPoint();
+    const QString separator = m_random.bounded(8) != 0 ? own
+                              : own == QLatin1String(".") ? QStringLiteral(",")
+                                                          : QStringLiteral(".");
+    const auto n = [this](int below) { return QString::number(m_random.bounded(below)); };
+    switch (m_random.bounded(5)) {
     case 0:
-        number += QString::number(m_random.bounded(10));
-        break;
+        return number + n(1000);
     case 1:
-        number += QString::number(m_random.bounded(1000));
-        break;
+        return number + n(1000) + separator + n(100000);
     case 2:
-        number += QString::number(m_random.bounded(1000)) + separator
-                  + QString::number(m_random.bounded(100000));
-        break;
-    case 3:
-        number += QStringLiteral("0") + separator + QString::number(m_random.bounded(100000));
-        break;
-    case 4:
-        number += QString::number(1 + m_random.bounded(9)) + QStringLiteral("E+")
-                  + QString::number(m_random.bounded(311));
-        break;
-    case 5:   // near the end of the double range
-        number += QString::number(1 + m_random.bounded(9)) + QStringLiteral("E+")
-                  + QString::number(300 + m_random.bounded(9));
-        break;
+        return number + QStringLiteral("0") + separator + n(100000);
+    case 3:   // up to past the end of the double range
+        return number + QString::number(1 + m_random.bounded(9)) + QStringLiteral("E+")
+               + QString::number(m_random.bounded(2) ? m_random.bounded(311)
+                                                     : 300 + m_random.bounded(9));
     default:   // more digits than a double holds
-        number += QString::number(1 + m_random.bounded(99999999))
-                  + QString::number(m_random.bounded(100000000)).rightJustified(8, QLatin1Char('0'));
-        break;
+        return number + QString::number(1 + m_random.bounded(99999999))
+               + n(100000000).rightJustified(8, QLatin1Char('0'));
     }
-    return number;
 }
 
 void Session::pickCategory(int index)
 {
-    m_e.categoryPicked = true;
+    m_e = Expected{};
+    m_e.categoryPicked = m_e.fromPending = m_e.quantityPending = true;
     m_e.category = Categories[index];
     m_e.units = unitsOf(m_e.category);
-    m_e.fromPending = m_e.quantityPending = true;
-    m_e.toUsable = false;
-    m_e.quantityRejected = false;
-    m_e.fromRow = m_e.toRow = -1;
-    m_e.result.clear();
 }
 
-void Session::fromPicked(int row)
+void Session::stepDone(bool from)
 {
-    m_e.fromRow = row;
-    m_e.fromPending = false;
+    (from ? m_e.fromPending : m_e.quantityPending) = false;
     m_e.quantityRejected = false;
-    m_e.toUsable = !m_e.quantityPending;
-    m_e.result.clear();
-}
-
-void Session::quantityKeyed()
-{
-    m_e.quantityPending = false;
-    m_e.quantityRejected = false;
-    m_e.toUsable = !m_e.fromPending;
+    m_e.toUsable = !m_e.fromPending && !m_e.quantityPending;
     m_e.result.clear();
 }
 
@@ -1173,24 +869,23 @@ QString Session::act(int index)
     const qsizetype messagesBefore = c.fakes.messages.shown.size();
     const int roll = int(m_random.bounded(1000));   // per mille
 
-    if (roll < 70) {   // a pick from the category box's list
+    if (roll < 80) {   // a pick from the category box's list
         const int category = int(m_random.bounded(4));
         m_log << QStringLiteral("%1: pick category %2").arg(index).arg(Categories[category]);
         c.pickCategory(Categories[category]);
         pickCategory(category);
-    } else if (roll < 100) {   // arrow keys in the category box
+    } else if (roll < 110) {   // arrow keys in the category box
         const bool down = m_random.bounded(2);
-        const int before = c.cmbCategory->currentIndex();
-        const int after = down ? before + 1 : before - 1;
+        const int after = c.cmbCategory->currentIndex() + (down ? 1 : -1);
         m_log << QStringLiteral("%1: %2 in the category box").arg(index).arg(down ? "Down" : "Up");
         c.cmbCategory->setFocus();
         QTest::keyClick(QApplication::focusWidget(), down ? Qt::Key_Down : Qt::Key_Up);
         if (after >= 0 && after < 4)
             pickCategory(after);
-    } else if (roll < 115) {   // typing over the category box's text
+    } else if (roll < 130) {   // typing over the category box's text
         static const QStringList typed{"weights", "Volumes", "Lengths", "Temperatures",
-                                       "Weights", "WEIGHTS", " Lengths", "Temp", "xyz", ""};
-        const QString text = pickFromRandom(typed);
+                                       "Weights", "WEIGHTS", " Lengths", "Temp", ""};
+        const QString text = typed[int(m_random.bounded(int(typed.size())))];
         const bool enter = m_random.bounded(2);
         m_log << QStringLiteral("%1: type \"%2\"%3 in the category box")
                      .arg(index)
@@ -1198,45 +893,36 @@ QString Session::act(int index)
         c.editCategory(text);
         if (enter)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    } else if (roll < 240) {   // a click in the From list
+    } else if (roll < 260) {   // a click in the From list
         const int row = c.lstFrom->count() ? int(m_random.bounded(c.lstFrom->count())) : 0;
         m_log << QStringLiteral("%1: click From row %2").arg(index).arg(row);
         if (!c.clickRow(c.lstFrom, row)) {
-            // An empty list: the click lands on nothing.
-            QTest::mouseClick(c.lstFrom->viewport(), Qt::LeftButton);
+            QTest::mouseClick(c.lstFrom->viewport(), Qt::LeftButton);   // lands on nothing
         } else if (m_e.categoryPicked && row != m_e.fromRow) {
-            fromPicked(row);
+            m_e.fromRow = row;
+            stepDone(true);
         }
-    } else if (roll < 440) {   // a key in the quantity box
-        struct KeyStroke {
-            Qt::Key key;
-            bool counts;
-        };
-        static const KeyStroke keys[] = {
-            {Qt::Key_0, true},      {Qt::Key_1, true},     {Qt::Key_2, true},
-            {Qt::Key_3, true},      {Qt::Key_4, true},     {Qt::Key_5, true},
-            {Qt::Key_6, true},      {Qt::Key_7, true},     {Qt::Key_8, true},
-            {Qt::Key_9, true},      {Qt::Key_1, true},     {Qt::Key_2, true},
-            {Qt::Key_Period, true}, {Qt::Key_Comma, true}, {Qt::Key_Minus, true},
-            {Qt::Key_Plus, true},   {Qt::Key_E, true},     {Qt::Key_A, true},
-            {Qt::Key_Space, true},  {Qt::Key_Backspace, true}, {Qt::Key_Backspace, true},
-            {Qt::Key_Return, true}, {Qt::Key_Escape, true}, {Qt::Key_Delete, false},
-            {Qt::Key_Left, false},  {Qt::Key_Right, false}, {Qt::Key_Home, false},
-            {Qt::Key_End, false},
-        };
-        const KeyStroke stroke = keys[m_random.bounded(int(std::size(keys)))];
+    } else if (roll < 470) {   // a key in the quantity box; the last ones give nothing
+        static const Qt::Key keys[] = {
+            Qt::Key_0,     Qt::Key_1,         Qt::Key_2,      Qt::Key_5,     Qt::Key_9,
+            Qt::Key_Period, Qt::Key_Comma,    Qt::Key_Minus,  Qt::Key_Plus,  Qt::Key_E,
+            Qt::Key_A,     Qt::Key_Space,     Qt::Key_Backspace, Qt::Key_Backspace,
+            Qt::Key_Return, Qt::Key_Escape,   Qt::Key_Delete, Qt::Key_Left,  Qt::Key_Right,
+            Qt::Key_Home,  Qt::Key_End};
+        constexpr int counting = 16;
+        const int which = int(m_random.bounded(int(std::size(keys))));
         m_log << QStringLiteral("%1: key %2 in the quantity box")
                      .arg(index)
-                     .arg(QKeySequence(stroke.key).toString());
+                     .arg(QKeySequence(keys[which]).toString());
         if (c.txtQuantity->isEnabled() && !c.txtQuantity->hasFocus())
             c.txtQuantity->setFocus();
-        QTest::keyClick(c.txtQuantity, stroke.key);
-        if (m_e.categoryPicked && stroke.counts)
-            quantityKeyed();
-    } else if (roll < 480) {   // selecting the quantity's text with the mouse
+        QTest::keyClick(c.txtQuantity, keys[which]);
+        if (m_e.categoryPicked && which < counting)
+            stepDone(false);
+    } else if (roll < 500) {   // selecting the quantity's text with the mouse
         m_log << QStringLiteral("%1: select the quantity").arg(index);
         c.txtQuantity->selectAll();
-    } else if (roll < 520) {   // a whole new quantity typed over the old one
+    } else if (roll < 550) {   // a whole new quantity typed over the old one
         const QString number = randomNumber();
         m_log << QStringLiteral("%1: type the quantity \"%2\"").arg(index).arg(number);
         if (c.txtQuantity->isEnabled() && !c.txtQuantity->hasFocus())
@@ -1244,39 +930,38 @@ QString Session::act(int index)
         c.txtQuantity->selectAll();
         QTest::keyClicks(c.txtQuantity, number);
         if (m_e.categoryPicked)
-            quantityKeyed();
-    } else if (roll < 720) {   // a click in the To list
-        const int row = c.lstTo->count() ? int(m_random.bounded(c.lstTo->count())) : 0;
+            stepDone(false);
+    } else if (roll < 820) {   // a click or an arrow key in the To list
         const QString categoryText = c.cmbCategory->currentText();
         const QString quantityText = c.txtQuantity->text();
         const QString resultBefore = c.txtResult->text();
-        m_log << QStringLiteral("%1: click To row %2 (category \"%3\", quantity \"%4\")")
-                     .arg(index)
-                     .arg(row)
-                     .arg(categoryText, quantityText);
-        if (!c.clickRow(c.lstTo, row)) {
-            QTest::mouseClick(c.lstTo->viewport(), Qt::LeftButton);
-        } else if (m_e.toUsable) {
-            m_e.toRow = row;
-            return checkRequest(categoryText, quantityText, resultBefore, messagesBefore);
-        }
-    } else if (roll < 770) {   // arrow keys in the To list
-        if (!c.lstTo->isEnabled())
-            return QString();
-        const QString categoryText = c.cmbCategory->currentText();
-        const QString quantityText = c.txtQuantity->text();
-        const QString resultBefore = c.txtResult->text();
-        const bool down = m_random.bounded(2);
-        m_log << QStringLiteral("%1: %2 in the To list").arg(index).arg(down ? "Down" : "Up");
-        c.lstTo->setFocus();
         const int before = selectedRow(c.lstTo);
-        QTest::keyClick(c.lstTo, down ? Qt::Key_Down : Qt::Key_Up);
-        const int after = selectedRow(c.lstTo);
-        if (after != before) {
-            m_e.toRow = after;
+        bool requested = false;
+        int target = -1;
+        if (roll < 760) {
+            const int row = c.lstTo->count() ? int(m_random.bounded(c.lstTo->count())) : 0;
+            m_log << QStringLiteral("%1: click To row %2 (category \"%3\", quantity \"%4\")")
+                         .arg(index)
+                         .arg(row)
+                         .arg(categoryText, quantityText);
+            if (!c.clickRow(c.lstTo, row))
+                QTest::mouseClick(c.lstTo->viewport(), Qt::LeftButton);
+            else
+                requested = m_e.toUsable;   // a click on the selected row converts too
+            target = row;
+        } else if (c.lstTo->isEnabled()) {
+            const bool down = m_random.bounded(2);
+            m_log << QStringLiteral("%1: %2 in the To list").arg(index).arg(down ? "Down" : "Up");
+            c.lstTo->setFocus();
+            QTest::keyClick(c.lstTo, down ? Qt::Key_Down : Qt::Key_Up);
+            target = selectedRow(c.lstTo);
+            requested = target != before;
+        }
+        if (requested) {
+            m_e.toRow = target;
             return checkRequest(categoryText, quantityText, resultBefore, messagesBefore);
         }
-    } else if (roll < 850) {   // a timer falls due
+    } else if (roll < 980) {   // a timer falls due
         QTimer* timers[] = {c.tmrCategory, c.tmrQuantity, c.tmrFrom,
                             c.tmrTo,       c.tmrResult,   c.tmrStop};
         QTimer* timer = timers[m_random.bounded(6)];
@@ -1284,52 +969,19 @@ QString Session::act(int index)
         if (timer->isActive())
             QMetaObject::invokeMethod(&c.window,
                                       qPrintable(timer->objectName() + QStringLiteral("_Timer")));
-    } else if (roll < 860) {
+    } else if (roll < 995) {
         m_log << QStringLiteral("%1: process events").arg(index);
         QCoreApplication::processEvents();
-    } else if (roll < 995) {   // the menus and links
-        const int which = int(m_random.bounded(5));
-        c.fakes.browser.answer = m_random.bounded(4) != 0;
-        m_log << QStringLiteral("%1: menu or link %2, browser %3")
-                     .arg(index)
-                     .arg(which)
-                     .arg(c.fakes.browser.answer ? "works" : "fails");
-        switch (which) {
-        case 0:
-            c.window.findChild<QAction*>(QStringLiteral("mnuGoToURL"))->trigger();
-            ++m_browserExpected;
-            break;
-        case 1:
-            c.window.findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
-            ++m_aboutExpected;
-            break;
-        default: {
-            static const char* const links[] = {"lblURL", "lblLearn", "imgLogo"};
-            QTest::mouseClick(c.window.findChild<QLabel*>(QLatin1String(links[which - 2])),
-                              Qt::LeftButton);
-            ++m_browserExpected;
-            break;
-        }
-        }
-        // A browser that fails may be reported, once; nothing else speaks up.
-        const qsizetype shown = c.fakes.messages.shown.size() - messagesBefore;
-        if (shown > (which != 1 && !c.fakes.browser.answer ? 1 : 0))
-            return QStringLiteral("%1 messages for one menu item or link").arg(shown);
-        return QString();
     } else {   // File, Exit, and the user starts afresh
         m_log << QStringLiteral("%1: exit").arg(index);
         c.window.findChild<QAction*>(QStringLiteral("mnuExit"))->trigger();
         if (c.window.isVisible())
             return QStringLiteral("Exit left the window open");
-        if (!reopen())
-            return QStringLiteral("the window did not open again");
-        return QString();
+        return reopen() ? QString() : QStringLiteral("the window did not open again");
     }
 
     const qsizetype shown = m_c->fakes.messages.shown.size() - messagesBefore;
-    if (shown != 0)
-        return QStringLiteral("%1 messages without a request").arg(shown);
-    return QString();
+    return shown ? QStringLiteral("%1 messages without a request").arg(shown) : QString();
 }
 
 QString Session::checkRequest(const QString& categoryText, const QString& quantityText,
@@ -1348,40 +1000,31 @@ QString Session::checkRequest(const QString& categoryText, const QString& quanti
         return QStringLiteral("message \"%1\" with title \"%2\", style %3")
             .arg(text, messages.last().title)
             .arg(messages.last().style);
+    // A failed request keeps the old line.
+    m_e.result = resultBefore;
 
     if (!Categories.contains(categoryText)) {
         if (text != InvalidCategory)
             return QStringLiteral("category \"%1\" gave \"%2\"").arg(categoryText, text);
-        if (!c.cmbCategory->hasFocus())
-            return QStringLiteral("the focus is not on the category box");
-        m_e.result = resultBefore;
-        return QString();
+        return c.cmbCategory->hasFocus() ? QString()
+                                         : QStringLiteral("the focus is not on the category box");
     }
 
     bool ok = false;
     const double quantity = QLocale().toDouble(quantityText, &ok);
-    if (!ok || !std::isfinite(quantity)) {
-        if (text != InvalidQuantity)
-            return QStringLiteral("quantity \"%1\" gave \"%2\"").arg(quantityText, text);
-        if (!c.txtQuantity->hasFocus() || !c.wholeQuantitySelected())
-            return QStringLiteral("the quantity is not focused and selected");
-        m_e.quantityPending = true;
-        m_e.quantityRejected = true;
-        m_e.result = resultBefore;
-        return QString();
-    }
-
+    const bool refused = !ok || !std::isfinite(quantity);
+    if (refused && text != InvalidQuantity)
+        return QStringLiteral("quantity \"%1\" gave \"%2\"").arg(quantityText, text);
+    if (shown && !refused && text != TooLarge
+        && !(categoryText == QLatin1String("Temperatures")
+             && (text == TooLow || text == TooHigh || text == NotAMark)))
+        return QStringLiteral("%1 \"%2\" gave \"%3\"").arg(categoryText, quantityText, text);
     if (shown) {
-        const bool temperatures = categoryText == QLatin1String("Temperatures");
-        const bool allowed = text == TooLarge
-                             || (temperatures && (text == TooLow || text == TooHigh
-                                                  || text == NotAMark));
-        if (!allowed)
-            return QStringLiteral("%1 \"%2\" gave \"%3\"").arg(categoryText, quantityText, text);
-        if (!c.txtQuantity->hasFocus() || !c.wholeQuantitySelected())
-            return QStringLiteral("the quantity is not focused and selected");
-        m_e.result = resultBefore;
-        return QString();
+        if (refused)
+            m_e.quantityPending = m_e.quantityRejected = true;
+        return c.txtQuantity->hasFocus() && c.wholeQuantitySelected()
+                   ? QString()
+                   : QStringLiteral("the quantity is not focused and selected");
     }
 
     const QString line = c.txtResult->text();
@@ -1397,23 +1040,24 @@ QString Session::checkRequest(const QString& categoryText, const QString& quanti
 QString Session::lineProblem(const QString& line, const QString& category,
                              const QString& quantityText, double quantity) const
 {
-    const QListWidget& from = *m_c->lstFrom;
-    const QString fromUnit = selectedText(&from);
+    const QString fromUnit = selectedText(m_c->lstFrom);
     const QString toUnit = selectedText(m_c->lstTo);
     const QString separator = QLocale().decimalPoint();
     const QString bad = QStringLiteral("line \"%1\": ").arg(line);
     const QString degrees = QStringLiteral("\u00B0 ");
     const QString gasMark = QStringLiteral("Gas Mark ");
+    const bool temperatures = category == QLatin1String("Temperatures");
 
-    QString left;
-    QString rest;
-    if (category == QLatin1String("Temperatures")) {
-        left = fromUnit == QLatin1String("Gas Mark") ? gasMark + quantityText
-                                                     : quantityText + degrees + fromUnit;
-        left += QStringLiteral(" = ");
-        if (!line.startsWith(left))
-            return bad + QStringLiteral("does not start with \"%1\"").arg(left);
-        rest = line.mid(left.size());
+    QString left = !temperatures ? quantityText + QLatin1Char(' ')
+                                       + plural(fromUnit, std::fabs(quantity))
+                   : fromUnit == QLatin1String("Gas Mark") ? gasMark + quantityText
+                                                           : quantityText + degrees + fromUnit;
+    left += QStringLiteral(" = ");
+    if (!line.startsWith(left))
+        return bad + QStringLiteral("does not start with \"%1\"").arg(left);
+    const QString rest = line.mid(left.size());
+
+    if (temperatures) {
         QString number;
         if (toUnit == QLatin1String("Gas Mark")) {
             if (!rest.startsWith(gasMark))
@@ -1428,16 +1072,8 @@ QString Session::lineProblem(const QString& line, const QString& category,
         return problem.isEmpty() ? QString() : bad + problem;
     }
 
-    left = quantityText + QLatin1Char(' ') + plural(fromUnit, std::fabs(quantity))
-           + QStringLiteral(" = ");
-    if (!line.startsWith(left))
-        return bad + QStringLiteral("does not start with \"%1\"").arg(left);
-    rest = line.mid(left.size());
-    const qsizetype blank = rest.indexOf(QLatin1Char(' '));
-    if (blank < 0)
-        return bad + QStringLiteral("no unit after the number");
-    const QString number = rest.left(blank);
-    const QString toName = rest.mid(blank + 1);
+    const QString number = rest.section(QLatin1Char(' '), 0, 0);
+    const QString toName = rest.section(QLatin1Char(' '), 1);
     const QString problem = numberProblem(number, 3, separator);
     if (!problem.isEmpty())
         return bad + problem;
@@ -1445,11 +1081,9 @@ QString Session::lineProblem(const QString& line, const QString& category,
     dotted.replace(separator, QStringLiteral("."));
     const double shownValue = std::fabs(QLocale::c().toDouble(dotted));
     // The unrounded value decides the plural; only a printed 2 leaves it open.
-    const bool mustBePlural = shownValue > 2.0005;
-    const bool mustBeSingular = shownValue < 1.9995;
     if (toName != toUnit && toName != plural(toUnit, 2))
         return bad + QStringLiteral("unknown unit name \"%1\"").arg(toName);
-    if ((mustBePlural && toName == toUnit) || (mustBeSingular && toName != toUnit))
+    if ((shownValue > 2.0005 && toName == toUnit) || (shownValue < 1.9995 && toName != toUnit))
         return bad + QStringLiteral("wrong number for \"%1\"").arg(toName);
     return QString();
 }
@@ -1458,51 +1092,41 @@ QString Session::check() const
 {
     const Converter& c = *m_c;
     const Expected& e = m_e;
-    if (c.window.CurrentCategory != e.category)
-        return QStringLiteral("CurrentCategory is \"%1\", expected \"%2\"")
-            .arg(c.window.CurrentCategory, e.category);
-    if (texts(c.lstFrom) != e.units || texts(c.lstTo) != e.units)
-        return QStringLiteral("the lists hold %1 / %2")
-            .arg(texts(c.lstFrom).join(','), texts(c.lstTo).join(','));
-    if (selectedRow(c.lstFrom) != e.fromRow || selectedRow(c.lstTo) != e.toRow)
-        return QStringLiteral("selected rows %1 / %2, expected %3 / %4")
-            .arg(selectedRow(c.lstFrom))
-            .arg(selectedRow(c.lstTo))
-            .arg(e.fromRow)
-            .arg(e.toRow);
-    if (c.txtQuantity->isEnabled() != e.categoryPicked)
-        return QStringLiteral("the quantity box is %1").arg(c.txtQuantity->isEnabled() ? "on" : "off");
-    if (c.tmrFrom->isActive() != e.fromPending)
-        return QStringLiteral("From pending is %1").arg(c.tmrFrom->isActive());
-    if (c.tmrQuantity->isActive() != e.quantityPending)
-        return QStringLiteral("Quantity pending is %1").arg(c.tmrQuantity->isActive());
-    if (c.lstTo->isEnabled() != e.toUsable)
-        return QStringLiteral("the To list is %1").arg(c.lstTo->isEnabled() ? "usable" : "locked");
-    if (c.lstTo->isEnabled() ? !looksUsable(c.lstTo) : !looksLocked(c.lstTo))
-        return QStringLiteral("the To list's look does not match its state");
+    const bool toUsable = c.lstTo->isEnabled();
     // The rule of the flow itself: the To list is usable exactly when neither step
     // waits, except that a refused quantity leaves it usable while the quantity waits.
-    if (e.categoryPicked) {
-        const bool stepsDone = !c.tmrFrom->isActive() && !c.tmrQuantity->isActive();
-        if (stepsDone && !c.lstTo->isEnabled())
-            return QStringLiteral("both steps done but the To list is locked");
-        if (c.lstTo->isEnabled() && !stepsDone
-            && !(e.quantityRejected && !c.tmrFrom->isActive()))
-            return QStringLiteral("the To list is usable while a step waits");
-    }
-    if (c.tmrTo->isActive() && !c.lstTo->isEnabled())
-        return QStringLiteral("the To pointer turns over a locked list");
-    if (c.txtResult->text() != e.result)
-        return QStringLiteral("result \"%1\", expected \"%2\"").arg(c.txtResult->text(), e.result);
-    for (const char* word : {"nan", "inf"})
-        if (c.txtResult->text().contains(QLatin1String(word), Qt::CaseInsensitive))
-            return QStringLiteral("result \"%1\" holds %2").arg(c.txtResult->text(), word);
-    if (m_aboutRequests != m_aboutExpected)
-        return QStringLiteral("%1 About requests, expected %2").arg(m_aboutRequests).arg(m_aboutExpected);
-    if (c.fakes.browser.opened.size() != m_browserExpected)
-        return QStringLiteral("%1 browser windows, expected %2")
-            .arg(c.fakes.browser.opened.size())
-            .arg(m_browserExpected);
+    const bool stepsDone = !c.tmrFrom->isActive() && !c.tmrQuantity->isActive();
+    const QString result = c.txtResult->text();
+    const struct {
+        bool holds;
+        const char* what;
+    } rules[] = {
+        {c.window.CurrentCategory == e.category, "the remembered category"},
+        {texts(c.lstFrom) == e.units && texts(c.lstTo) == e.units, "the lists' units"},
+        {selectedRow(c.lstFrom) == e.fromRow, "the From selection"},
+        {selectedRow(c.lstTo) == e.toRow, "the To selection"},
+        {c.txtQuantity->isEnabled() == e.categoryPicked, "the quantity box's state"},
+        {c.tmrFrom->isActive() == e.fromPending, "the From step"},
+        {c.tmrQuantity->isActive() == e.quantityPending, "the quantity step"},
+        {toUsable == e.toUsable, "the To list's state"},
+        {toUsable ? looksUsable(c.lstTo) : looksLocked(c.lstTo), "the To list's look"},
+        {!e.categoryPicked || stepsDone == toUsable || (e.quantityRejected && !c.tmrFrom->isActive()),
+         "the To list against the steps"},
+        {!c.tmrTo->isActive() || toUsable, "the To pointer over a locked list"},
+        {result == e.result, "the result line"},
+        {!result.contains(QLatin1String("nan"), Qt::CaseInsensitive)
+             && !result.contains(QLatin1String("inf"), Qt::CaseInsensitive),
+         "nan or inf in the result"},
+    };
+    for (const auto& rule : rules)
+        if (!rule.holds)
+            return QStringLiteral("wrong: %1 (result \"%2\", expected \"%3\"; selected %4/%5, "
+                                  "expected %6/%7)")
+                .arg(QLatin1String(rule.what), result, e.result)
+                .arg(selectedRow(c.lstFrom))
+                .arg(selectedRow(c.lstTo))
+                .arg(e.fromRow)
+                .arg(e.toRow);
     return QString();
 }
 
@@ -1529,8 +1153,6 @@ void TestFrmGuiFlow::randomSession()
     qInfo().noquote() << actions << "actions, seed" << seed << "; requests ending in a line:"
                       << outcomes.value(QString()) << ", message A:"
                       << outcomes.value(InvalidCategory) << ", B:" << outcomes.value(InvalidQuantity)
-                      << ", gas mark:"
-                      << outcomes.value(TooLow) + outcomes.value(TooHigh) + outcomes.value(NotAMark)
                       << ", too large:" << outcomes.value(TooLarge);
     if (actions >= 2000) {
         QVERIFY(outcomes.value(QString()) > 0);
