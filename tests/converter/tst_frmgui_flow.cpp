@@ -14,6 +14,7 @@
 #include <QPalette>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -969,6 +970,33 @@ QString Session::act(int index)
         if (timer->isActive())
             QMetaObject::invokeMethod(&c.window,
                                       qPrintable(timer->objectName() + QStringLiteral("_Timer")));
+    } else if (roll < 988) {   // a menu item or a link, with a browser that sometimes fails
+        static const char* const targets[] = {"mnuGoToURL", "mnuAbout", "lblURL", "lblLearn",
+                                              "imgLogo"};
+        const int which = int(m_random.bounded(int(std::size(targets))));
+        const bool web = which != 1;
+        c.fakes.browser.answer = m_random.bounded(4) != 0;
+        const qsizetype opened = c.fakes.browser.opened.size();
+        QSignalSpy about(&c.window, &frmGUI::aboutRequested);
+        m_log << QStringLiteral("%1: %2 (browser %3)")
+                     .arg(index)
+                     .arg(QLatin1String(targets[which]),
+                          c.fakes.browser.answer ? QStringLiteral("works") : QStringLiteral("fails"));
+        if (which < 2)
+            c.window.findChild<QAction*>(QLatin1String(targets[which]))->trigger();
+        else
+            QTest::mouseClick(c.window.findChild<QLabel*>(QLatin1String(targets[which])),
+                              Qt::LeftButton);
+        const qsizetype shown = m_c->fakes.messages.shown.size() - messagesBefore;
+        if (c.fakes.browser.opened.size() - opened != (web ? 1 : 0) || about.count() != (web ? 0 : 1))
+            return QStringLiteral("%1 opened the site %2 times and About %3 times")
+                .arg(QLatin1String(targets[which]))
+                .arg(c.fakes.browser.opened.size() - opened)
+                .arg(about.count());
+        if (shown != (web && !c.fakes.browser.answer ? 1 : 0)
+            || (shown && m_c->fakes.messages.shown.last().title != QLatin1String("Pellimor")))
+            return QStringLiteral("%1 messages after %2").arg(shown).arg(QLatin1String(targets[which]));
+        return QString();
     } else if (roll < 995) {
         m_log << QStringLiteral("%1: process events").arg(index);
         QCoreApplication::processEvents();
