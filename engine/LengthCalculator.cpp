@@ -1,27 +1,15 @@
 #include "engine/LengthCalculator.h"
 
 #include "engine/CheckedStep.h"
-#include "engine/UnitPairIndex.h"
-
-#include <string_view>
+#include "engine/StepRoute.h"
 
 namespace pellimor {
 
 double LengthCalculator::CalculateValue(std::string StartUnit, double StartValue,
                                         std::string ReturnUnit) const
 {
-    // Any two equal names, units or not, give the quantity back untouched.
-    if (StartUnit == ReturnUnit)
-        return StartValue;
-
-    using Step = double (LengthCalculator::*)(double) const;
-    struct Route {
-        std::string_view key;
-        Step first;
-        Step second;
-    };
     // Even inch to foot goes through centimeters: (v * 2.54) / 30.48, never v / 12.
-    static constexpr Route routes[] = {
+    static constexpr StepRoute<LengthCalculator> routes[] = {
         {"CentimeterInch", &LengthCalculator::CentimeterToInch, nullptr},
         {"CentimeterMillimeter", &LengthCalculator::CentimeterToMillimeter, nullptr},
         {"CentimeterMeter", &LengthCalculator::CentimeterToMeter, nullptr},
@@ -45,14 +33,7 @@ double LengthCalculator::CalculateValue(std::string StartUnit, double StartValue
     };
     static constexpr UnitPairIndex<64> index(routes);
 
-    const int found = index.find(StartUnit, ReturnUnit);
-    if (found == index.NotFound)
-        return 0;
-    const Route& route = routes[found];
-    double result = (this->*route.first)(StartValue);
-    if (route.second)
-        result = (this->*route.second)(result);
-    return result;
+    return runRoute(*this, routes, index, StartUnit, StartValue, ReturnUnit);
 }
 
 double LengthCalculator::InchToCentimeter(double value) const { return checkedStep(value, value * 2.54); }

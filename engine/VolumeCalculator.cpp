@@ -1,29 +1,17 @@
 #include "engine/VolumeCalculator.h"
 
 #include "engine/CheckedStep.h"
-#include "engine/UnitPairIndex.h"
-
-#include <string_view>
+#include "engine/StepRoute.h"
 
 namespace pellimor {
 
 double VolumeCalculator::CalculateValue(std::string StartUnit, double StartValue,
                                         std::string ReturnUnit) const
 {
-    // Any two equal names, units or not, give the quantity back untouched.
-    if (StartUnit == ReturnUnit)
-        return StartValue;
-
-    using Step = double (VolumeCalculator::*)(double) const;
-    struct Route {
-        std::string_view key;
-        Step first;
-        Step second;
-    };
     // The household measures are rounded litre values that do not agree with each other
     // (a tablespoon is not exactly three teaspoons here), so every pair of two non-litre
     // units takes its two steps through litres, in this order, and nothing else.
-    static constexpr Route routes[] = {
+    static constexpr StepRoute<VolumeCalculator> routes[] = {
         {"LitreGallon", &VolumeCalculator::LitreToGallon, nullptr},
         {"LitreQuart", &VolumeCalculator::LitreToQuart, nullptr},
         {"LitrePint", &VolumeCalculator::LitreToPint, nullptr},
@@ -117,14 +105,7 @@ double VolumeCalculator::CalculateValue(std::string StartUnit, double StartValue
     };
     static constexpr UnitPairIndex<256> index(routes);
 
-    const int found = index.find(StartUnit, ReturnUnit);
-    if (found == index.NotFound)
-        return 0;
-    const Route& route = routes[found];
-    double result = (this->*route.first)(StartValue);
-    if (route.second)
-        result = (this->*route.second)(result);
-    return result;
+    return runRoute(*this, routes, index, StartUnit, StartValue, ReturnUnit);
 }
 
 double VolumeCalculator::GallonToLitre(double value) const { return checkedStep(value, value * 3.785); }

@@ -1,28 +1,16 @@
 #include "engine/WeightCalculator.h"
 
 #include "engine/CheckedStep.h"
-#include "engine/UnitPairIndex.h"
-
-#include <string_view>
+#include "engine/StepRoute.h"
 
 namespace pellimor {
 
 double WeightCalculator::CalculateValue(std::string StartUnit, double StartValue,
                                         std::string ReturnUnit) const
 {
-    // Any two equal names, units or not, give the quantity back untouched.
-    if (StartUnit == ReturnUnit)
-        return StartValue;
-
-    using Step = double (WeightCalculator::*)(double) const;
-    struct Route {
-        std::string_view key;
-        Step first;
-        Step second;
-    };
     // Pounds and ounces are not consistent with each other (16 ounces are 454.56 g), so
     // no pair may take a shortcut: it is one step to or from grams, or exactly two.
-    static constexpr Route routes[] = {
+    static constexpr StepRoute<WeightCalculator> routes[] = {
         {"GramKilogram", &WeightCalculator::GramToKilogram, nullptr},
         {"GramMilligram", &WeightCalculator::GramToMilligram, nullptr},
         {"GramPound", &WeightCalculator::GramToPound, nullptr},
@@ -46,14 +34,7 @@ double WeightCalculator::CalculateValue(std::string StartUnit, double StartValue
     };
     static constexpr UnitPairIndex<64> index(routes);
 
-    const int found = index.find(StartUnit, ReturnUnit);
-    if (found == index.NotFound)
-        return 0;
-    const Route& route = routes[found];
-    double result = (this->*route.first)(StartValue);
-    if (route.second)
-        result = (this->*route.second)(result);
-    return result;
+    return runRoute(*this, routes, index, StartUnit, StartValue, ReturnUnit);
 }
 
 double WeightCalculator::GramToKilogram(double value) const { return checkedStep(value, value / 1000); }
