@@ -83,14 +83,14 @@ QStringList texts(const QListWidget* list)
 
 int selectedRow(const QListWidget* list)
 {
-    const QList<QListWidgetItem*> selected = list->selectedItems();
+    const auto selected = list->selectedItems();
     return selected.isEmpty() ? -1 : list->row(selected.first());
 }
 
 QString selectedText(const QListWidget* list)
 {
-    const int row = selectedRow(list);
-    return row < 0 ? QString() : list->item(row)->text();
+    const auto selected = list->selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text();
 }
 
 // The two looks of a field, as the desktop's palette paints them.
@@ -113,42 +113,32 @@ struct Converter {
     frmGUI window{fakes.services()};
 
     QComboBox* cmbCategory = nullptr;
-    QLineEdit* txtQuantity = nullptr;
-    QListWidget* lstFrom = nullptr;
-    QListWidget* lstTo = nullptr;
-    QLineEdit* txtResult = nullptr;
-    QLabel* imgFrom = nullptr;
-    QLabel* imgQuantity = nullptr;
-    QLabel* imgTo = nullptr;
-    QTimer* tmrCategory = nullptr;
-    QTimer* tmrQuantity = nullptr;
-    QTimer* tmrFrom = nullptr;
-    QTimer* tmrTo = nullptr;
-    QTimer* tmrResult = nullptr;
-    QTimer* tmrStop = nullptr;
+    QLineEdit *txtQuantity = nullptr, *txtResult = nullptr;
+    QListWidget *lstFrom = nullptr, *lstTo = nullptr;
+    QLabel *imgFrom = nullptr, *imgQuantity = nullptr, *imgTo = nullptr;
+    QTimer *tmrCategory = nullptr, *tmrQuantity = nullptr, *tmrFrom = nullptr,
+           *tmrTo = nullptr, *tmrResult = nullptr, *tmrStop = nullptr;
 
     // Closed before it goes, so no focus change reaches a half destroyed window.
     ~Converter() { window.close(); }
-
-    template <typename T>
-    bool find(T*& field, const char* name)
-    {
-        field = window.findChild<T*>(QLatin1String(name));
-        return field != nullptr;
-    }
 
     bool open()
     {
         window.show();
         window.activateWindow();
-        return QTest::qWaitForWindowActive(&window) && find(cmbCategory, "cmbCategory")
-               && find(txtQuantity, "txtQuantity") && find(lstFrom, "lstFrom")
-               && find(lstTo, "lstTo") && find(txtResult, "txtResult")
-               && find(imgFrom, "imgFrom") && find(imgQuantity, "imgQuantity")
-               && find(imgTo, "imgTo") && find(tmrCategory, "tmrCategory")
-               && find(tmrQuantity, "tmrQuantity") && find(tmrFrom, "tmrFrom")
-               && find(tmrTo, "tmrTo") && find(tmrResult, "tmrResult")
-               && find(tmrStop, "tmrStop");
+        bool found = true;
+        const auto find = [&](auto*& field, const char* name) {
+            field = window.findChild<std::remove_reference_t<decltype(*field)>*>(
+                QLatin1String(name));
+            found = found && field;
+        };
+        find(cmbCategory, "cmbCategory"); find(txtQuantity, "txtQuantity");
+        find(lstFrom, "lstFrom"); find(lstTo, "lstTo"); find(txtResult, "txtResult");
+        find(imgFrom, "imgFrom"); find(imgQuantity, "imgQuantity"); find(imgTo, "imgTo");
+        find(tmrCategory, "tmrCategory"); find(tmrQuantity, "tmrQuantity");
+        find(tmrFrom, "tmrFrom"); find(tmrTo, "tmrTo"); find(tmrResult, "tmrResult");
+        find(tmrStop, "tmrStop");
+        return QTest::qWaitForWindowActive(&window) && found;
     }
 
     // What a pick from the category box's list ends in.
@@ -162,17 +152,17 @@ struct Converter {
     bool clickRow(QListWidget* list, int row)
     {
         QListWidgetItem* item = list->item(row);
-        if (!item)
-            return false;
-        list->scrollToItem(item);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(item).center());
-        return true;
+        if (item) {
+            list->scrollToItem(item);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(item).center());
+        }
+        return item;
     }
 
     bool click(QListWidget* list, const QString& unit)
     {
-        const QList<QListWidgetItem*> found = list->findItems(unit, Qt::MatchExactly);
+        const auto found = list->findItems(unit, Qt::MatchExactly);
         return found.size() == 1 && clickRow(list, list->row(found.first()));
     }
 
@@ -259,30 +249,22 @@ class TestFrmGuiFlow : public QObject {
 
 private slots:
     void initTestCase();
-    void cleanup();
+    void cleanup() { useLocale(QStringLiteral("en")); }
 
-    // Picking a category and giving the From unit and the quantity.
     void categoryPickPreparesTheSteps_data();
     void categoryPickPreparesTheSteps();
     void fromAndQuantityInEitherOrder_data();
     void fromAndQuantityInEitherOrder();
     void keysThatGiveTheQuantity_data();
     void keysThatGiveTheQuantity();
-    void pickAfterResult_data();
-    void pickAfterResult();
     void typingInTheCategoryBoxChangesNothing_data();
     void typingInTheCategoryBoxChangesNothing();
-
-    // The conversion request and its result line.
     void resultLines_data();
     void resultLines();
     void rejectedRequests_data();
     void rejectedRequests();
-    void pickingTheSelectedToUnitConvertsAgain_data();
-    void pickingTheSelectedToUnitConvertsAgain();
-    void keyboardToPickConverts();
-
-    // Many random user actions, with the flow's rules checked after each.
+    void toPickConverts_data();
+    void toPickConverts();
     void randomSession();
 };
 
@@ -294,30 +276,33 @@ void TestFrmGuiFlow::initTestCase()
     useLocale(QStringLiteral("en"));
 }
 
-void TestFrmGuiFlow::cleanup()
-{
-    useLocale(QStringLiteral("en"));
-}
-
 // ---- Selection flow ---------------------------------------------------------------
 
 void TestFrmGuiFlow::categoryPickPreparesTheSteps_data()
 {
     QTest::addColumn<QString>("how");   // "pick", "list", or keys in the category box
     QTest::addColumn<QString>("category");
-    QTest::newRow("picked") << "pick" << "Volumes";
-    QTest::newRow("Down") << "Down" << "Lengths";
-    QTest::newRow("Down, Down: each step a pick") << "Down Down" << "Temperatures";
-    QTest::newRow("Down, Down, Up") << "Down Down Up" << "Lengths";
-    QTest::newRow("through the open list") << "list" << "Weights";
+    QTest::addColumn<bool>("afterResult");   // 2 Pounds were first converted to Kilogram
+    QTest::newRow("picked") << "pick" << "Volumes" << false;
+    QTest::newRow("Down, Down: each step a pick") << "Down Down" << "Temperatures" << false;
+    QTest::newRow("Down, Down, Up") << "Down Down Up" << "Lengths" << false;
+    QTest::newRow("through the open list") << "list" << "Weights" << false;
+    QTest::newRow("the same category after a result") << "pick" << "Weights" << true;
+    QTest::newRow("another category after a result") << "pick" << "Volumes" << true;
 }
+
+// A pick refills the lists without selecting anything (which would run a pick and
+// complain about the placeholder), clears the result and makes both steps wait.
 
 void TestFrmGuiFlow::categoryPickPreparesTheSteps()
 {
     QFETCH(QString, how);
     QFETCH(QString, category);
+    QFETCH(bool, afterResult);
     Converter c;
     QVERIFY(c.open());
+    if (afterResult)
+        QVERIFY(c.convert("Weights", "Pound", "2", "Kilogram"));
     if (how == QLatin1String("pick")) {
         c.pickCategory(category);
     } else if (how == QLatin1String("list")) {
@@ -345,19 +330,16 @@ void TestFrmGuiFlow::categoryPickPreparesTheSteps()
     QCOMPARE(selectedRow(c.lstFrom), -1);
     QCOMPARE(selectedRow(c.lstTo), -1);
     QVERIFY(c.lstFrom->isEnabled());
-    QVERIFY(!c.lstTo->isEnabled());
-    QVERIFY(looksLocked(c.lstTo));
+    QVERIFY(!c.lstTo->isEnabled() && looksLocked(c.lstTo));
     QVERIFY(!c.tmrCategory->isActive());
-    QVERIFY(c.tmrQuantity->isActive());
-    QVERIFY(c.tmrFrom->isActive());
-    QVERIFY(!c.tmrTo->isActive());
+    QVERIFY(c.tmrQuantity->isActive() && c.tmrFrom->isActive() && !c.tmrTo->isActive());
     QVERIFY(c.imgTo->isHidden());
-    QVERIFY(c.txtResult->text().isEmpty());
+    QVERIFY(c.txtResult->text().isEmpty() && !c.tmrResult->isActive());
     QVERIFY(c.fakes.messages.shown.isEmpty());
 
     // The placeholder has the focus, wholly selected, so the first key replaces it.
     QCOMPARE(c.txtQuantity->text(), Placeholder);
-    QVERIFY(c.txtQuantity->hasFocus());
+    QVERIFY(c.txtQuantity->hasFocus() && c.wholeQuantitySelected());
     QVERIFY(looksUsable(c.txtQuantity));
     c.type(QStringLiteral("5"));
     QCOMPARE(c.txtQuantity->text(), QStringLiteral("5"));
@@ -385,8 +367,7 @@ void TestFrmGuiFlow::fromAndQuantityInEitherOrder()
 
     QVERIFY(step(fromFirst));
     QVERIFY(!c.lstTo->isEnabled());
-    QVERIFY(!c.tmrTo->isActive());
-    QVERIFY(c.imgTo->isHidden());
+    QVERIFY(!c.tmrTo->isActive() && c.imgTo->isHidden());
     QCOMPARE(c.tmrFrom->isActive(), !fromFirst);
     QCOMPARE(c.tmrQuantity->isActive(), fromFirst);
     // The step just done rests on its first picture.
@@ -394,12 +375,9 @@ void TestFrmGuiFlow::fromAndQuantityInEitherOrder()
                       : shows(c.imgQuantity, QStringLiteral("Carotte1")));
 
     QVERIFY(step(!fromFirst));
-    QVERIFY(c.lstTo->isEnabled());
-    QVERIFY(looksUsable(c.lstTo));
-    QVERIFY(c.tmrTo->isActive());
-    QVERIFY(!c.imgTo->isHidden());
-    QVERIFY(!c.tmrFrom->isActive());
-    QVERIFY(!c.tmrQuantity->isActive());
+    QVERIFY(c.lstTo->isEnabled() && looksUsable(c.lstTo));
+    QVERIFY(c.tmrTo->isActive() && !c.imgTo->isHidden());
+    QVERIFY(!c.tmrFrom->isActive() && !c.tmrQuantity->isActive());
     QCOMPARE(selectedRow(c.lstTo), -1);
     QCOMPARE(selectedText(c.lstFrom), QStringLiteral("Pound"));
     QCOMPARE(c.txtQuantity->text(), QStringLiteral("2"));
@@ -407,6 +385,8 @@ void TestFrmGuiFlow::fromAndQuantityInEitherOrder()
     QVERIFY(c.fakes.messages.shown.isEmpty());
 }
 
+// A key that types a character (Backspace, Return and Escape included) gives the
+// quantity, whatever it does to the text; Delete and moving keys do not.
 void TestFrmGuiFlow::keysThatGiveTheQuantity_data()
 {
     QTest::addColumn<int>("key");
@@ -417,12 +397,9 @@ void TestFrmGuiFlow::keysThatGiveTheQuantity_data()
     QTest::newRow("Escape") << int(Qt::Key_Escape) << true;
     QTest::newRow("Delete") << int(Qt::Key_Delete) << false;
     QTest::newRow("Left") << int(Qt::Key_Left) << false;
-    QTest::newRow("End") << int(Qt::Key_End) << false;
     QTest::newRow("Shift alone") << int(Qt::Key_Shift) << false;
 }
 
-// A key that types a character (Backspace, Return and Escape included) gives the
-// quantity, whatever it does to the text; Delete and moving keys do not.
 void TestFrmGuiFlow::keysThatGiveTheQuantity()
 {
     QFETCH(int, key);
@@ -436,53 +413,6 @@ void TestFrmGuiFlow::keysThatGiveTheQuantity()
     QCOMPARE(c.lstTo->isEnabled(), counts);
     QCOMPARE(c.tmrTo->isActive(), counts);
     QCOMPARE(c.tmrQuantity->isActive(), !counts);
-
-    QVERIFY(c.fakes.messages.shown.isEmpty());
-}
-
-void TestFrmGuiFlow::pickAfterResult_data()
-{
-    QTest::addColumn<QString>("category");   // empty: a From unit is picked instead
-    QTest::newRow("another From unit") << "";
-    QTest::newRow("the same category") << "Weights";
-    QTest::newRow("another category") << "Volumes";
-}
-
-// After a result, a new From unit or category clears the line; only a pick in the To
-// list converts again.
-void TestFrmGuiFlow::pickAfterResult()
-{
-    QFETCH(QString, category);
-    Converter c;
-    QVERIFY(c.open());
-    QVERIFY(c.convert("Weights", "Pound", "2", "Kilogram"));
-    QCOMPARE(c.txtResult->text(), QStringLiteral("2 Pounds = 0.909 Kilogram"));
-    QVERIFY(!c.tmrTo->isActive());
-
-    if (category.isEmpty()) {
-        QVERIFY(c.click(c.lstFrom, QStringLiteral("Gram")));
-        QVERIFY(c.lstTo->isEnabled());
-        QVERIFY(c.tmrTo->isActive());
-        QCOMPARE(selectedText(c.lstTo), QStringLiteral("Kilogram"));
-    } else {
-        c.pickCategory(category);
-        QCOMPARE(c.window.CurrentCategory, category);
-        QCOMPARE(texts(c.lstTo), unitsOf(category));
-        // Refilling selects nothing and runs no pick (which would complain about the
-        // placeholder).
-        QCOMPARE(selectedRow(c.lstFrom), -1);
-        QCOMPARE(selectedRow(c.lstTo), -1);
-        QVERIFY(c.tmrFrom->isActive());
-        QVERIFY(c.tmrQuantity->isActive());
-        QCOMPARE(c.txtQuantity->text(), Placeholder);
-        QVERIFY(c.wholeQuantitySelected());
-        QVERIFY(c.txtQuantity->hasFocus());
-        QVERIFY(!c.lstTo->isEnabled());
-        QVERIFY(looksLocked(c.lstTo));
-        QVERIFY(c.imgTo->isHidden());
-    }
-    QVERIFY(c.txtResult->text().isEmpty());
-    QVERIFY(!c.tmrResult->isActive());
     QVERIFY(c.fakes.messages.shown.isEmpty());
 }
 
@@ -493,7 +423,6 @@ void TestFrmGuiFlow::typingInTheCategoryBoxChangesNothing_data()
     QTest::newRow("lower case, Tab") << "weights" << "tab";
     QTest::newRow("nothing, Return") << "" << "return";
     QTest::newRow("another name, Return") << "Volumes" << "return";
-    QTest::newRow("another name, Tab") << "Lengths" << "tab";
     QTest::newRow("another name, click a unit") << "Temperatures" << "click";
     QTest::newRow("another name, window closed") << "Lengths" << "close";
 }
@@ -522,12 +451,10 @@ void TestFrmGuiFlow::typingInTheCategoryBoxChangesNothing()
     QCOMPARE(c.cmbCategory->currentText(), typed);
     QCOMPARE(c.cmbCategory->count(), 4);
     QCOMPARE(c.window.CurrentCategory, QStringLiteral("Weights"));
-    QCOMPARE(texts(c.lstFrom), unitsOf(QStringLiteral("Weights")));
     QCOMPARE(texts(c.lstTo), unitsOf(QStringLiteral("Weights")));
     QCOMPARE(selectedText(c.lstFrom), QStringLiteral("Pound"));
     QCOMPARE(c.txtQuantity->text(), Placeholder);
-    QVERIFY(c.tmrQuantity->isActive());
-    QVERIFY(!c.tmrFrom->isActive());
+    QVERIFY(c.tmrQuantity->isActive() && !c.tmrFrom->isActive());
     QVERIFY(!c.lstTo->isEnabled());
     QVERIFY(c.fakes.messages.shown.isEmpty());
 }
@@ -563,10 +490,8 @@ void TestFrmGuiFlow::resultLines_data()
         {"celcius to gas mark", "en", "Temperatures", "Celcius", "180", "Gas Mark", "180° Celcius = Gas Mark 4"},
         {"lowest gas mark band", "en", "Temperatures", "Fahrenheit", "262.5", "Gas Mark", "262.5° Fahrenheit = Gas Mark 1"},
         {"gas mark to gas mark", "en", "Temperatures", "Gas Mark", "7", "Gas Mark", "Gas Mark 7 = Gas Mark 7"},
-        {"comma: pound to kilogram", "de", "Weights", "Pound", "1", "Kilogram", "1 Pound = 0,455 Kilogram"},
         {"comma: typed fraction", "de", "Weights", "Pound", "2,5", "Kilogram", "2,5 Pounds = 1,136 Kilogram"},
         {"comma: no grouping", "de", "Weights", "Kilogram", "2", "Gram", "2 Kilograms = 2000 Grams"},
-        {"comma: centimeters", "de", "Lengths", "Foot", "1", "Centimeter", "1 Foot = 30,48 Centimeters"},
         {"comma: celcius", "de", "Temperatures", "Fahrenheit", "350", "Celcius", "350° Fahrenheit = 176,7° Celcius"},
     };
     for (const auto& row : rows)
@@ -584,12 +509,9 @@ void TestFrmGuiFlow::resultLines()
     QCOMPARE(c.txtResult->text(), row[5]);
     QVERIFY(c.fakes.messages.shown.isEmpty());
     // The result guide greets the line; the pepper stands still on its first picture.
-    QVERIFY(c.tmrResult->isActive());
-    QVERIFY(!c.tmrTo->isActive());
+    QVERIFY(c.tmrResult->isActive() && !c.tmrTo->isActive());
     QVERIFY(shows(c.imgTo, QStringLiteral("Poivron1")));
-    QCOMPARE(selectedText(c.lstTo), row[4]);
     QVERIFY(c.lstTo->hasFocus());
-    QCOMPARE(c.txtQuantity->text(), row[3]);
 }
 
 void TestFrmGuiFlow::rejectedRequests_data()
@@ -599,7 +521,6 @@ void TestFrmGuiFlow::rejectedRequests_data()
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QStringList>("steps");   // category, From, quantity, first To, text, To
     QTest::addColumn<QString>("message");
-
     struct Row {
         const char *name, *locale, *category, *from, *quantity, *firstTo, *categoryText, *to;
         QString message;
@@ -616,12 +537,10 @@ void TestFrmGuiFlow::rejectedRequests_data()
         {"gas mark 2.5", "en", "Temperatures", "Gas Mark", "2.5", "", "-", "Gas Mark", NotAMark},
         {"262 fahrenheit is too low", "en", "Temperatures", "Fahrenheit", "262", "", "-", "Gas Mark", TooLow},
         {"too high after a result", "en", "Temperatures", "Celcius", "300", "Fahrenheit", "-", "Gas Mark", TooHigh},
-        {"overflow", "en", "Weights", "Kilogram", "1E+308", "", "-", "Milligram", TooLarge},
-        {"negative overflow in degrees", "en", "Temperatures", "Celcius", "-1E+308", "", "-", "Fahrenheit", TooLarge},
         {"overflow after a result", "en", "Weights", "Kilogram", "1E+308", "Kilogram", "-", "Milligram", TooLarge},
+        {"negative overflow in degrees", "en", "Temperatures", "Celcius", "-1E+308", "", "-", "Fahrenheit", TooLarge},
         {"category in lower case", "en", "Weights", "Pound", "2", "", "weights", "Kilogram", InvalidCategory},
         {"category checked before the quantity", "en", "Weights", "Pound", "abc", "", "weights", "Kilogram", InvalidCategory},
-        {"category with a leading blank", "en", "Lengths", "Foot", "1", "", " Lengths", "Inch", InvalidCategory},
         {"category emptied", "en", "Volumes", "Cup", "1", "", "", "Litre", InvalidCategory},
         {"category edited after a result", "en", "Weights", "Pound", "2", "Kilogram", "WEIGHTS", "Gram", InvalidCategory},
     };
@@ -640,26 +559,24 @@ void TestFrmGuiFlow::rejectedRequests()
     QFETCH(QString, locale);
     QFETCH(QStringList, steps);
     QFETCH(QString, message);
-    const QString &category = steps[0], &firstTo = steps[3], &categoryText = steps[4],
-                  &to = steps[5];
     useLocale(locale);
     Converter c;
     QVERIFY(c.open());
 
-    c.pickCategory(category);
+    c.pickCategory(steps[0]);
     QVERIFY(c.click(c.lstFrom, steps[1]));
     c.type(steps[2]);
-    if (!firstTo.isEmpty()) {
-        QVERIFY(c.click(c.lstTo, firstTo));
+    if (!steps[3].isEmpty()) {
+        QVERIFY(c.click(c.lstTo, steps[3]));
         QVERIFY(!c.txtResult->text().isEmpty());
         QVERIFY(c.fakes.messages.shown.isEmpty());
     }
-    if (categoryText != QLatin1String("-"))
-        c.editCategory(categoryText);
+    if (steps[4] != QLatin1String("-"))
+        c.editCategory(steps[4]);
     const QString before = c.txtResult->text();
     const QString quantityBefore = c.txtQuantity->text();
 
-    QVERIFY(c.click(c.lstTo, to));
+    QVERIFY(c.click(c.lstTo, steps[5]));
     QCOMPARE(c.fakes.messages.shown.size(), 1);
     const ShownMessage shown = c.fakes.messages.shown.first();
     QCOMPARE(shown.text, message);
@@ -668,37 +585,43 @@ void TestFrmGuiFlow::rejectedRequests()
 
     QCOMPARE(c.txtResult->text(), before);
     QCOMPARE(c.txtQuantity->text(), quantityBefore);
-    QVERIFY(c.lstTo->isEnabled());
-    QVERIFY(looksUsable(c.lstTo));
-    QCOMPARE(selectedText(c.lstTo), to);
-    QVERIFY(!c.tmrTo->isActive());
-    QVERIFY(!c.tmrResult->isActive());
+    QVERIFY(c.lstTo->isEnabled() && looksUsable(c.lstTo));
+    QCOMPARE(selectedText(c.lstTo), steps[5]);
+    QVERIFY(!c.tmrTo->isActive() && !c.tmrResult->isActive());
     QCOMPARE(c.tmrQuantity->isActive(), message == InvalidQuantity);
     if (message == InvalidCategory) {
         QVERIFY(c.cmbCategory->hasFocus());
-        QCOMPARE(c.window.CurrentCategory, category);
+        QCOMPARE(c.window.CurrentCategory, steps[0]);
     } else {
         QVERIFY(c.txtQuantity->hasFocus());
         QVERIFY(c.wholeQuantitySelected());
     }
 }
 
-void TestFrmGuiFlow::pickingTheSelectedToUnitConvertsAgain_data()
+void TestFrmGuiFlow::toPickConverts_data()
 {
-    QTest::addColumn<QString>("change");
-    QTest::addColumn<QString>("line");
-    QTest::newRow("new quantity") << "quantity" << "1 Pound = 0.455 Kilogram";
-    QTest::newRow("new From unit") << "from" << "2 Ounces = 0.057 Kilogram";
-    QTest::newRow("nothing changed") << "" << "2 Pounds = 0.909 Kilogram";
+    QTest::addColumn<QString>("change");   // before the To pick, after 2 Pounds to Kilogram
+    QTest::addColumn<int>("toKey");        // 0: a click on Kilogram
+    QTest::addColumn<QString>("line");     // empty: no request
+    QTest::newRow("new quantity, same unit") << "quantity" << 0 << "1 Pound = 0.455 Kilogram";
+    QTest::newRow("new From unit, same unit") << "from" << 0 << "2 Ounces = 0.057 Kilogram";
+    QTest::newRow("nothing changed, same unit") << "" << 0 << "2 Pounds = 0.909 Kilogram";
+    QTest::newRow("Down") << "" << int(Qt::Key_Down) << "2 Pounds = 909100 Milligrams";
+    QTest::newRow("End") << "" << int(Qt::Key_End) << "2 Pounds = 2 Pounds";
+    QTest::newRow("Up at the top, no move") << "top" << int(Qt::Key_Up) << "";
 }
 
-void TestFrmGuiFlow::pickingTheSelectedToUnitConvertsAgain()
+// Every pick in the To list converts, even of the unit already selected; a new
+// quantity or From unit clears the old line first.
+void TestFrmGuiFlow::toPickConverts()
 {
     QFETCH(QString, change);
+    QFETCH(int, toKey);
     QFETCH(QString, line);
     Converter c;
     QVERIFY(c.open());
-    QVERIFY(c.convert("Weights", "Pound", "2", "Kilogram"));
+    QVERIFY(c.convert("Weights", "Pound", "2", change == QLatin1String("top") ? "Gram" : "Kilogram"));
+    const QString before = c.txtResult->text();
     c.window.tmrStop_Timer();   // the first flash is over
     QVERIFY(!c.tmrResult->isActive());
 
@@ -708,38 +631,15 @@ void TestFrmGuiFlow::pickingTheSelectedToUnitConvertsAgain()
     } else if (change == QLatin1String("from")) {
         QVERIFY(c.click(c.lstFrom, QStringLiteral("Ounce")));
     }
-    QVERIFY(c.click(c.lstTo, QStringLiteral("Kilogram")));
-    QCOMPARE(c.txtResult->text(), line);
-    QVERIFY(c.tmrResult->isActive());
+    if (!change.isEmpty() && change != QLatin1String("top"))
+        QVERIFY(c.txtResult->text().isEmpty());
+    if (toKey)
+        QTest::keyClick(c.lstTo, Qt::Key(toKey));
+    else
+        QVERIFY(c.click(c.lstTo, QStringLiteral("Kilogram")));
+    QCOMPARE(c.txtResult->text(), line.isEmpty() ? before : line);
+    QCOMPARE(c.tmrResult->isActive(), !line.isEmpty());
     QVERIFY(c.fakes.messages.shown.isEmpty());
-}
-
-void TestFrmGuiFlow::keyboardToPickConverts()
-{
-    Converter c;
-    QVERIFY(c.open());
-    QVERIFY(c.convert("Weights", "Pound", "2", "Kilogram"));
-    QVERIFY(c.lstTo->hasFocus());
-
-    QTest::keyClick(c.lstTo, Qt::Key_Down);
-    QCOMPARE(c.txtResult->text(), QStringLiteral("2 Pounds = 909100 Milligrams"));
-    QTest::keyClick(c.lstTo, Qt::Key_Home);
-    QCOMPARE(c.txtResult->text(), QStringLiteral("2 Pounds = 909.1 Grams"));
-    QTest::keyClick(c.lstTo, Qt::Key_End);
-    QCOMPARE(c.txtResult->text(), QStringLiteral("2 Pounds = 2 Pounds"));
-    // A key that cannot move the selection asks for nothing.
-    c.window.tmrStop_Timer();
-    QTest::keyClick(c.lstTo, Qt::Key_Down);
-    QCOMPARE(selectedText(c.lstTo), QStringLiteral("Pound"));
-    QVERIFY(!c.tmrResult->isActive());
-    QVERIFY(c.fakes.messages.shown.isEmpty());
-
-    // A bad quantity reached by keys fails the same way, once per request.
-    QTest::keyClick(c.txtQuantity, Qt::Key_X);
-    QTest::keyClick(c.lstTo, Qt::Key_Up);
-    QCOMPARE(c.fakes.messages.shown.size(), 1);
-    QCOMPARE(c.fakes.messages.shown.first().text, InvalidQuantity);
-    QCOMPARE(selectedText(c.lstTo), QStringLiteral("Ounce"));
 }
 
 // ---- Random session ---------------------------------------------------------------
@@ -748,39 +648,108 @@ namespace {
 
 // What the flow must look like, worked out from the user's actions alone.
 struct Expected {
-    bool categoryPicked = false;
-    QString category;
-    QStringList units;
-    bool fromPending = false;
-    bool quantityPending = false;
+    bool categoryPicked = false, fromPending = false, quantityPending = false;
     bool toUsable = false;
     bool quantityRejected = false;   // the last request refused the quantity
-    int fromRow = -1;
-    int toRow = -1;
-    QString result;
+    QString category, result;
+    QStringList units;
+    int fromRow = -1, toRow = -1;
 };
 
 class Session {
 public:
     Session(quint64 seed, int actions) : m_random(seed), m_seed(seed), m_actions(actions) {}
 
-    // Runs the session; returns what went wrong, or nothing.
-    QString run();
-
     // How the requests ended, by message text (empty: a result line).
     QMap<QString, int> outcomes;
 
+    // Runs the session; returns what went wrong, or nothing.
+    QString run()
+    {
+        if (!reopen())
+            return QStringLiteral("the window did not open");
+        for (int i = 0; i < m_actions; ++i) {
+            QString problem = act(i);
+            if (problem.isEmpty())
+                problem = check();
+            if (!problem.isEmpty()) {
+                qInfo().noquote() << "Random session failed; repeat it with PELLIMOR_SEED="
+                                  << m_seed << "\nLast actions:\n  "
+                                  << m_log.mid(qMax<qsizetype>(0, m_log.size() - 15))
+                                         .join(QStringLiteral("\n  "));
+                return QStringLiteral("action %1: %2").arg(i).arg(problem);
+            }
+            if (m_log.size() > 64)
+                m_log = m_log.mid(m_log.size() - 32);
+        }
+        return QString();
+    }
+
 private:
-    bool reopen();
+    bool reopen()
+    {
+        m_c.reset();
+        useLocale(m_random.bounded(2) ? QStringLiteral("de") : QStringLiteral("en"));
+        m_c = std::make_unique<Converter>();
+        m_e = Expected{};
+        m_log << QStringLiteral("new window, locale ") + QLocale().name();
+        return m_c->open();
+    }
+
+    void log(int index, const QString& what) { m_log << QString::number(index) + QStringLiteral(": ") + what; }
+    int below(int n) { return int(m_random.bounded(n)); }
+
+    // Mostly numbers the user's locale reads, in every size, sometimes with the other
+    // locale's separator.
+    QString randomNumber()
+    {
+        const QString sign = below(5) == 0 ? QStringLiteral("-") : QString();
+        const QString own = QLocale().decimalPoint();
+        const QString separator = below(8) ? own
+                                  : own == QLatin1String(".") ? QStringLiteral(",")
+                                                              : QStringLiteral(".");
+        const auto n = [this](int limit) { return QString::number(below(limit)); };
+        switch (below(5)) {
+        case 0: return sign + n(1000);
+        case 1: return sign + n(1000) + separator + n(100000);
+        case 2: return sign + u'0' + separator + n(100000);
+        case 3:   // up to past the end of the double range
+            return sign + QString::number(1 + below(9)) + QStringLiteral("E+")
+                   + QString::number(below(2) ? below(311) : 300 + below(9));
+        default:   // more digits than a double holds
+            return sign + QString::number(1 + below(99999999))
+                   + n(100000000).rightJustified(8, QLatin1Char('0'));
+        }
+    }
+
+    void pickCategory(int index)
+    {
+        m_e = Expected{};
+        m_e.categoryPicked = m_e.fromPending = m_e.quantityPending = true;
+        m_e.category = Categories[index];
+        m_e.units = unitsOf(m_e.category);
+    }
+
+    void stepDone(bool from)
+    {
+        (from ? m_e.fromPending : m_e.quantityPending) = false;
+        m_e.quantityRejected = false;
+        m_e.toUsable = !m_e.fromPending && !m_e.quantityPending;
+        m_e.result.clear();
+    }
+
+    void focusQuantity()
+    {
+        if (m_c->txtQuantity->isEnabled() && !m_c->txtQuantity->hasFocus())
+            m_c->txtQuantity->setFocus();
+    }
+
     QString act(int index);
-    QString check() const;
     QString checkRequest(const QString& categoryText, const QString& quantityText,
                          const QString& resultBefore, qsizetype messagesBefore);
     QString lineProblem(const QString& line, const QString& category,
                         const QString& quantityText, double quantity) const;
-    QString randomNumber();
-    void pickCategory(int index);
-    void stepDone(bool from);
+    QString check() const;
 
     QRandomGenerator m_random;
     quint64 m_seed;
@@ -790,95 +759,22 @@ private:
     QStringList m_log;
 };
 
-bool Session::reopen()
-{
-    m_c.reset();
-    useLocale(m_random.bounded(2) ? QStringLiteral("de") : QStringLiteral("en"));
-    m_c = std::make_unique<Converter>();
-    m_e = Expected{};
-    m_log << QStringLiteral("new window, locale %1").arg(QLocale().name());
-    return m_c->open();
-}
-
-QString Session::run()
-{
-    if (!reopen())
-        return QStringLiteral("the window did not open");
-    for (int i = 0; i < m_actions; ++i) {
-        QString problem = act(i);
-        if (problem.isEmpty())
-            problem = check();
-        if (!problem.isEmpty()) {
-            qInfo().noquote() << "Random session failed; repeat it with PELLIMOR_SEED=" << m_seed;
-            qInfo().noquote() << "Last actions:";
-            for (const QString& entry : m_log.mid(qMax<qsizetype>(0, m_log.size() - 15)))
-                qInfo().noquote() << "  " << entry;
-            return QStringLiteral("action %1: %2").arg(i).arg(problem);
-        }
-        if (m_log.size() > 64)
-            m_log = m_log.mid(m_log.size() - 32);
-    }
-    return QString();
-}
-
-// Mostly numbers the user's locale reads, in every size, sometimes with the other
-// locale's separator.
-QString Session::randomNumber()
-{
-    QString number = m_random.bounded(5) == 0 ? QStringLiteral("-") : QString();
-    const QString own = QLocale().decimalPoint();
-    const QString separator = m_random.bounded(8) != 0 ? own
-                              : own == QLatin1String(".") ? QStringLiteral(",")
-                                                          : QStringLiteral(".");
-    const auto n = [this](int below) { return QString::number(m_random.bounded(below)); };
-    switch (m_random.bounded(5)) {
-    case 0:
-        return number + n(1000);
-    case 1:
-        return number + n(1000) + separator + n(100000);
-    case 2:
-        return number + QStringLiteral("0") + separator + n(100000);
-    case 3:   // up to past the end of the double range
-        return number + QString::number(1 + m_random.bounded(9)) + QStringLiteral("E+")
-               + QString::number(m_random.bounded(2) ? m_random.bounded(311)
-                                                     : 300 + m_random.bounded(9));
-    default:   // more digits than a double holds
-        return number + QString::number(1 + m_random.bounded(99999999))
-               + n(100000000).rightJustified(8, QLatin1Char('0'));
-    }
-}
-
-void Session::pickCategory(int index)
-{
-    m_e = Expected{};
-    m_e.categoryPicked = m_e.fromPending = m_e.quantityPending = true;
-    m_e.category = Categories[index];
-    m_e.units = unitsOf(m_e.category);
-}
-
-void Session::stepDone(bool from)
-{
-    (from ? m_e.fromPending : m_e.quantityPending) = false;
-    m_e.quantityRejected = false;
-    m_e.toUsable = !m_e.fromPending && !m_e.quantityPending;
-    m_e.result.clear();
-}
-
 QString Session::act(int index)
 {
     Converter& c = *m_c;
-    const qsizetype messagesBefore = c.fakes.messages.shown.size();
-    const int roll = int(m_random.bounded(1000));   // per mille
+    const QList<ShownMessage>& messages = c.fakes.messages.shown;
+    const qsizetype messagesBefore = messages.size();
+    const int roll = below(1000);   // per mille
 
     if (roll < 80) {   // a pick from the category box's list
-        const int category = int(m_random.bounded(4));
-        m_log << QStringLiteral("%1: pick category %2").arg(index).arg(Categories[category]);
+        const int category = below(4);
+        log(index, QStringLiteral("pick category ") + Categories[category]);
         c.pickCategory(Categories[category]);
         pickCategory(category);
     } else if (roll < 110) {   // arrow keys in the category box
-        const bool down = m_random.bounded(2);
+        const bool down = below(2);
         const int after = c.cmbCategory->currentIndex() + (down ? 1 : -1);
-        m_log << QStringLiteral("%1: %2 in the category box").arg(index).arg(down ? "Down" : "Up");
+        log(index, down ? QStringLiteral("Down in the category box") : QStringLiteral("Up in the category box"));
         c.cmbCategory->setFocus();
         QTest::keyClick(QApplication::focusWidget(), down ? Qt::Key_Down : Qt::Key_Up);
         if (after >= 0 && after < 4)
@@ -886,17 +782,16 @@ QString Session::act(int index)
     } else if (roll < 130) {   // typing over the category box's text
         static const QStringList typed{"weights", "Volumes", "Lengths", "Temperatures",
                                        "Weights", "WEIGHTS", " Lengths", "Temp", ""};
-        const QString text = typed[int(m_random.bounded(int(typed.size())))];
-        const bool enter = m_random.bounded(2);
-        m_log << QStringLiteral("%1: type \"%2\"%3 in the category box")
-                     .arg(index)
-                     .arg(text, enter ? QStringLiteral(" and Return") : QString());
+        const QString text = typed[below(int(typed.size()))];
+        const bool enter = below(2);
+        log(index, QStringLiteral("type \"%1\"%2 in the category box")
+                       .arg(text, enter ? QStringLiteral(" and Return") : QString()));
         c.editCategory(text);
         if (enter)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     } else if (roll < 260) {   // a click in the From list
-        const int row = c.lstFrom->count() ? int(m_random.bounded(c.lstFrom->count())) : 0;
-        m_log << QStringLiteral("%1: click From row %2").arg(index).arg(row);
+        const int row = c.lstFrom->count() ? below(c.lstFrom->count()) : 0;
+        log(index, QStringLiteral("click From row ") + QString::number(row));
         if (!c.clickRow(c.lstFrom, row)) {
             QTest::mouseClick(c.lstFrom->viewport(), Qt::LeftButton);   // lands on nothing
         } else if (m_e.categoryPicked && row != m_e.fromRow) {
@@ -905,29 +800,25 @@ QString Session::act(int index)
         }
     } else if (roll < 470) {   // a key in the quantity box; the last ones give nothing
         static const Qt::Key keys[] = {
-            Qt::Key_0,     Qt::Key_1,         Qt::Key_2,      Qt::Key_5,     Qt::Key_9,
-            Qt::Key_Period, Qt::Key_Comma,    Qt::Key_Minus,  Qt::Key_Plus,  Qt::Key_E,
-            Qt::Key_A,     Qt::Key_Space,     Qt::Key_Backspace, Qt::Key_Backspace,
-            Qt::Key_Return, Qt::Key_Escape,   Qt::Key_Delete, Qt::Key_Left,  Qt::Key_Right,
-            Qt::Key_Home,  Qt::Key_End};
+            Qt::Key_0,      Qt::Key_1,      Qt::Key_2,      Qt::Key_5,         Qt::Key_9,
+            Qt::Key_Period, Qt::Key_Comma,  Qt::Key_Minus,  Qt::Key_Plus,      Qt::Key_E,
+            Qt::Key_A,      Qt::Key_Space,  Qt::Key_Backspace, Qt::Key_Backspace,
+            Qt::Key_Return, Qt::Key_Escape, Qt::Key_Delete, Qt::Key_Left,      Qt::Key_Right,
+            Qt::Key_Home,   Qt::Key_End};
         constexpr int counting = 16;
-        const int which = int(m_random.bounded(int(std::size(keys))));
-        m_log << QStringLiteral("%1: key %2 in the quantity box")
-                     .arg(index)
-                     .arg(QKeySequence(keys[which]).toString());
-        if (c.txtQuantity->isEnabled() && !c.txtQuantity->hasFocus())
-            c.txtQuantity->setFocus();
+        const int which = below(int(std::size(keys)));
+        log(index, QStringLiteral("key ") + QKeySequence(keys[which]).toString() + QStringLiteral(" in the quantity box"));
+        focusQuantity();
         QTest::keyClick(c.txtQuantity, keys[which]);
         if (m_e.categoryPicked && which < counting)
             stepDone(false);
     } else if (roll < 500) {   // selecting the quantity's text with the mouse
-        m_log << QStringLiteral("%1: select the quantity").arg(index);
+        log(index, QStringLiteral("select the quantity"));
         c.txtQuantity->selectAll();
     } else if (roll < 550) {   // a whole new quantity typed over the old one
         const QString number = randomNumber();
-        m_log << QStringLiteral("%1: type the quantity \"%2\"").arg(index).arg(number);
-        if (c.txtQuantity->isEnabled() && !c.txtQuantity->hasFocus())
-            c.txtQuantity->setFocus();
+        log(index, QStringLiteral("type the quantity ") + number);
+        focusQuantity();
         c.txtQuantity->selectAll();
         QTest::keyClicks(c.txtQuantity, number);
         if (m_e.categoryPicked)
@@ -940,19 +831,16 @@ QString Session::act(int index)
         bool requested = false;
         int target = -1;
         if (roll < 760) {
-            const int row = c.lstTo->count() ? int(m_random.bounded(c.lstTo->count())) : 0;
-            m_log << QStringLiteral("%1: click To row %2 (category \"%3\", quantity \"%4\")")
-                         .arg(index)
-                         .arg(row)
-                         .arg(categoryText, quantityText);
-            if (!c.clickRow(c.lstTo, row))
+            target = c.lstTo->count() ? below(c.lstTo->count()) : 0;
+            log(index, QStringLiteral("click To row %1 (category \"%2\", quantity \"%3\")")
+                           .arg(target).arg(categoryText, quantityText));
+            if (!c.clickRow(c.lstTo, target))
                 QTest::mouseClick(c.lstTo->viewport(), Qt::LeftButton);
             else
                 requested = m_e.toUsable;   // a click on the selected row converts too
-            target = row;
         } else if (c.lstTo->isEnabled()) {
-            const bool down = m_random.bounded(2);
-            m_log << QStringLiteral("%1: %2 in the To list").arg(index).arg(down ? "Down" : "Up");
+            const bool down = below(2);
+            log(index, down ? QStringLiteral("Down in the To list") : QStringLiteral("Up in the To list"));
             c.lstTo->setFocus();
             QTest::keyClick(c.lstTo, down ? Qt::Key_Down : Qt::Key_Up);
             target = selectedRow(c.lstTo);
@@ -965,50 +853,45 @@ QString Session::act(int index)
     } else if (roll < 980) {   // a timer falls due
         QTimer* timers[] = {c.tmrCategory, c.tmrQuantity, c.tmrFrom,
                             c.tmrTo,       c.tmrResult,   c.tmrStop};
-        QTimer* timer = timers[m_random.bounded(6)];
-        m_log << QStringLiteral("%1: tick %2").arg(index).arg(timer->objectName());
+        QTimer* timer = timers[below(6)];
+        log(index, QStringLiteral("tick ") + timer->objectName());
         if (timer->isActive())
-            QMetaObject::invokeMethod(&c.window,
-                                      qPrintable(timer->objectName() + QStringLiteral("_Timer")));
+            QMetaObject::invokeMethod(&c.window, qPrintable(timer->objectName() + QStringLiteral("_Timer")));
     } else if (roll < 988) {   // a menu item or a link, with a browser that sometimes fails
         static const char* const targets[] = {"mnuGoToURL", "mnuAbout", "lblURL", "lblLearn",
                                               "imgLogo"};
-        const int which = int(m_random.bounded(int(std::size(targets))));
+        const int which = below(int(std::size(targets)));
+        const QString name = QLatin1String(targets[which]);
         const bool web = which != 1;
-        c.fakes.browser.answer = m_random.bounded(4) != 0;
+        c.fakes.browser.answer = below(4) != 0;
         const qsizetype opened = c.fakes.browser.opened.size();
         QSignalSpy about(&c.window, &frmGUI::aboutRequested);
-        m_log << QStringLiteral("%1: %2 (browser %3)")
-                     .arg(index)
-                     .arg(QLatin1String(targets[which]),
-                          c.fakes.browser.answer ? QStringLiteral("works") : QStringLiteral("fails"));
+        log(index, name + (c.fakes.browser.answer ? QStringLiteral(" (browser works)") : QStringLiteral(" (browser fails)")));
         if (which < 2)
-            c.window.findChild<QAction*>(QLatin1String(targets[which]))->trigger();
+            c.window.findChild<QAction*>(name)->trigger();
         else
-            QTest::mouseClick(c.window.findChild<QLabel*>(QLatin1String(targets[which])),
-                              Qt::LeftButton);
-        const qsizetype shown = m_c->fakes.messages.shown.size() - messagesBefore;
-        if (c.fakes.browser.opened.size() - opened != (web ? 1 : 0) || about.count() != (web ? 0 : 1))
+            QTest::mouseClick(c.window.findChild<QLabel*>(name), Qt::LeftButton);
+        const qsizetype sites = c.fakes.browser.opened.size() - opened;
+        if (sites != (web ? 1 : 0) || about.count() != (web ? 0 : 1))
             return QStringLiteral("%1 opened the site %2 times and About %3 times")
-                .arg(QLatin1String(targets[which]))
-                .arg(c.fakes.browser.opened.size() - opened)
-                .arg(about.count());
+                .arg(name).arg(sites).arg(about.count());
+        const qsizetype shown = messages.size() - messagesBefore;
         if (shown != (web && !c.fakes.browser.answer ? 1 : 0)
-            || (shown && m_c->fakes.messages.shown.last().title != QLatin1String("Pellimor")))
-            return QStringLiteral("%1 messages after %2").arg(shown).arg(QLatin1String(targets[which]));
+            || (shown && messages.last().title != QLatin1String("Pellimor")))
+            return QStringLiteral("%1 messages after %2").arg(shown).arg(name);
         return QString();
     } else if (roll < 995) {
-        m_log << QStringLiteral("%1: process events").arg(index);
+        log(index, QStringLiteral("process events"));
         QCoreApplication::processEvents();
     } else {   // File, Exit, and the user starts afresh
-        m_log << QStringLiteral("%1: exit").arg(index);
+        log(index, QStringLiteral("exit"));
         c.window.findChild<QAction*>(QStringLiteral("mnuExit"))->trigger();
         if (c.window.isVisible())
             return QStringLiteral("Exit left the window open");
         return reopen() ? QString() : QStringLiteral("the window did not open again");
     }
 
-    const qsizetype shown = m_c->fakes.messages.shown.size() - messagesBefore;
+    const qsizetype shown = messages.size() - messagesBefore;
     return shown ? QStringLiteral("%1 messages without a request").arg(shown) : QString();
 }
 
@@ -1026,10 +909,8 @@ QString Session::checkRequest(const QString& categoryText, const QString& quanti
     ++outcomes[text];
     if (shown && (messages.last().title != InvalidValue || messages.last().style != StopIcon))
         return QStringLiteral("message \"%1\" with title \"%2\", style %3")
-            .arg(text, messages.last().title)
-            .arg(messages.last().style);
-    // A failed request keeps the old line.
-    m_e.result = resultBefore;
+            .arg(text, messages.last().title).arg(messages.last().style);
+    m_e.result = resultBefore;   // a failed request keeps the old line
 
     if (!Categories.contains(categoryText)) {
         if (text != InvalidCategory)
@@ -1076,8 +957,7 @@ QString Session::lineProblem(const QString& line, const QString& category,
     const QString gasMark = QStringLiteral("Gas Mark ");
     const bool temperatures = category == QLatin1String("Temperatures");
 
-    QString left = !temperatures ? quantityText + QLatin1Char(' ')
-                                       + plural(fromUnit, std::fabs(quantity))
+    QString left = !temperatures ? quantityText + u' ' + plural(fromUnit, std::fabs(quantity))
                    : fromUnit == QLatin1String("Gas Mark") ? gasMark + quantityText
                                                            : quantityText + degrees + fromUnit;
     left += QStringLiteral(" = ");
@@ -1100,14 +980,13 @@ QString Session::lineProblem(const QString& line, const QString& category,
         return problem.isEmpty() ? QString() : bad + problem;
     }
 
-    const QString number = rest.section(QLatin1Char(' '), 0, 0);
-    const QString toName = rest.section(QLatin1Char(' '), 1);
+    const QString number = rest.section(u' ', 0, 0);
+    const QString toName = rest.section(u' ', 1);
     const QString problem = numberProblem(number, 3, separator);
     if (!problem.isEmpty())
         return bad + problem;
-    QString dotted = number;
-    dotted.replace(separator, QStringLiteral("."));
-    const double shownValue = std::fabs(QLocale::c().toDouble(dotted));
+    const double shownValue =
+        std::fabs(QLocale::c().toDouble(QString(number).replace(separator, QStringLiteral("."))));
     // The unrounded value decides the plural; only a printed 2 leaves it open.
     if (toName != toUnit && toName != plural(toUnit, 2))
         return bad + QStringLiteral("unknown unit name \"%1\"").arg(toName);
@@ -1148,13 +1027,8 @@ QString Session::check() const
     };
     for (const auto& rule : rules)
         if (!rule.holds)
-            return QStringLiteral("wrong: %1 (result \"%2\", expected \"%3\"; selected %4/%5, "
-                                  "expected %6/%7)")
-                .arg(QLatin1String(rule.what), result, e.result)
-                .arg(selectedRow(c.lstFrom))
-                .arg(selectedRow(c.lstTo))
-                .arg(e.fromRow)
-                .arg(e.toRow);
+            return QStringLiteral("wrong: %1 (result \"%2\", expected \"%3\")")
+                .arg(QLatin1String(rule.what), result, e.result);
     return QString();
 }
 
@@ -1178,9 +1052,9 @@ void TestFrmGuiFlow::randomSession()
 
     // A session that never converted, or never failed, would have proved little.
     const auto& outcomes = session.outcomes;
-    qInfo().noquote() << actions << "actions, seed" << seed << "; requests ending in a line:"
-                      << outcomes.value(QString()) << ", message A:"
-                      << outcomes.value(InvalidCategory) << ", B:" << outcomes.value(InvalidQuantity)
+    qInfo().noquote() << actions << "actions, seed" << seed << "; lines:" << outcomes.value(QString())
+                      << ", A:" << outcomes.value(InvalidCategory)
+                      << ", B:" << outcomes.value(InvalidQuantity)
                       << ", too large:" << outcomes.value(TooLarge);
     if (actions >= 2000) {
         QVERIFY(outcomes.value(QString()) > 0);
