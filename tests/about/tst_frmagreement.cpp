@@ -3,7 +3,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -18,46 +17,33 @@ private slots:
     void windowShowsTheText();
     void typingChangesNothing_data();
     void typingChangesNothing();
-    void escapeCloses_data();
     void escapeCloses();
-    void resizingMovesNothing();
 };
 
 void TestFrmAgreement::textIsExactlyAsStored()
 {
     const QString text = frmAgreement::AgreementText();
     QCOMPARE(text.size(), 2681);
-    QVERIFY(text.endsWith(QStringLiteral("\r\n")));
-    QVERIFY(!text.endsWith(QStringLiteral("\r\n\r\n")));
-    // Every line end is CR LF: no LF alone, no CR alone.
-    QCOMPARE(text.count(QRegularExpression(QStringLiteral("(?<!\r)\n"))), 0);
-    QCOMPARE(text.count(QRegularExpression(QStringLiteral("\r(?!\n)"))), 0);
-    for (QChar c : text)
-        QVERIFY2(c.unicode() < 128, "plain ASCII only");
+    QVERIFY(text.endsWith(QStringLiteral("\r\n")) && !text.endsWith(QStringLiteral("\r\n\r\n")));
+    // No LF alone, no CR alone.
+    QCOMPARE(text.count(QRegularExpression(QStringLiteral("(?<!\r)\n|\r(?!\n)"))), 0);
+    QVERIFY(std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 128; }));
 }
 
 void TestFrmAgreement::textHoldsItsPiecesInOrder()
 {
-    const QStringList lines = frmAgreement::AgreementText().split(QStringLiteral("\r\n"));
-    QCOMPARE(lines.first(), QStringLiteral("Freeware Licensing Agreement"));
-    // Paragraphs are single lines with one blank line between them: the title, five
-    // paragraphs, a heading and one paragraph, a heading and four, then the closing two
-    // lines together.
-    QStringList blocks;
-    for (const QString& line : lines) {
-        if (!line.isEmpty())
-            blocks << line;
-    }
-    QCOMPARE(blocks.size(), 1 + 5 + 2 + 5 + 2);
+    // One blank line between single-line paragraphs: the title, five paragraphs, a heading
+    // and one paragraph, a heading and four, then the closing two lines together.
+    QVERIFY(!frmAgreement::AgreementText().contains(QStringLiteral("\r\n\r\n\r\n")));
+    QStringList blocks = frmAgreement::AgreementText().split(QStringLiteral("\r\n"));
+    blocks.removeAll(QString());
+    QCOMPARE(blocks.size(), 15);
+    QCOMPARE(blocks[0], QStringLiteral("Freeware Licensing Agreement"));
     QCOMPARE(blocks[6], QStringLiteral("COPYRIGHT NOTICE"));
     QCOMPARE(blocks[8], QStringLiteral("DISCLAIMER"));
     QVERIFY(blocks[2].contains(QStringLiteral("Pellimor")));
     QVERIFY(blocks[13].startsWith(QStringLiteral("Copyright")));
-    QVERIFY(blocks[14].contains(QStringLiteral("@")));
-    for (qsizetype i = 1; i + 1 < lines.size(); ++i) {
-        if (lines[i].isEmpty())
-            QVERIFY2(!lines[i - 1].isEmpty() && !lines[i + 1].isEmpty(), "one blank line between paragraphs");
-    }
+    QVERIFY(blocks[14].contains(QLatin1Char('@')));
 }
 
 void TestFrmAgreement::windowShowsTheText()
@@ -66,18 +52,14 @@ void TestFrmAgreement::windowShowsTheText()
     auto* text = agreement.findChild<QPlainTextEdit*>(QStringLiteral("txtAgreement"));
     QVERIFY(text);
     QCOMPARE(text->toPlainText(), frmAgreement::AgreementText().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    QVERIFY(!agreement.windowIcon().isNull());
 }
 
 void TestFrmAgreement::typingChangesNothing_data()
 {
     QTest::addColumn<QKeySequence>("keys");
     QTest::newRow("letters") << QKeySequence(QStringLiteral("a, b, c"));
-    QTest::newRow("Enter") << QKeySequence(Qt::Key_Return);
-    QTest::newRow("Backspace") << QKeySequence(Qt::Key_Backspace);
     QTest::newRow("Delete") << QKeySequence(Qt::Key_Delete);
     QTest::newRow("paste") << QKeySequence(QKeySequence::Paste);
-    QTest::newRow("cut") << QKeySequence(QKeySequence::Cut);
 }
 
 void TestFrmAgreement::typingChangesNothing()
@@ -94,45 +76,21 @@ void TestFrmAgreement::typingChangesNothing()
     text->selectAll();
     QTest::keySequence(text, keys);
     QCOMPARE(text->toPlainText(), before);
-    QVERIFY(agreement.isVisible());
-}
-
-void TestFrmAgreement::escapeCloses_data()
-{
-    QTest::addColumn<QString>("focus");
-    QTest::newRow("on OK") << "cmdOK";
-    QTest::newRow("in the text") << "txtAgreement";
 }
 
 void TestFrmAgreement::escapeCloses()
 {
-    QFETCH(QString, focus);
-    frmAgreement agreement;
-    agreement.show();
-    QVERIFY(QTest::qWaitForWindowActive(&agreement));
-    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdOK"));
-    auto* target = agreement.findChild<QWidget*>(focus);
-    QVERIFY(target);
-    target->setFocus();
-    QTest::keyClick(target, Qt::Key_Escape);
-    QVERIFY(!agreement.isVisible());
-}
-
-void TestFrmAgreement::resizingMovesNothing()
-{
-    frmAgreement agreement;
-    agreement.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&agreement));
-    auto* text = agreement.findChild<QPlainTextEdit*>(QStringLiteral("txtAgreement"));
-    auto* ok = agreement.findChild<QPushButton*>(QStringLiteral("cmdOK"));
-    QVERIFY(text && ok);
-    const QRect textPlace = text->geometry();
-    const QRect okPlace = ok->geometry();
-    agreement.resize(900, 700);
-    QTRY_COMPARE(agreement.size(), QSize(900, 700));
-    QCOMPARE(text->geometry(), textPlace);
-    QCOMPARE(ok->geometry(), okPlace);
-    QCOMPARE(textPlace, QRect(16, 16, 505, 361));
+    for (const char* focus : {"cmdOK", "txtAgreement"}) {
+        frmAgreement agreement;
+        agreement.show();
+        QVERIFY(QTest::qWaitForWindowActive(&agreement));
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdOK"));
+        auto* target = agreement.findChild<QWidget*>(QLatin1String(focus));
+        QVERIFY(target);
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Escape);
+        QVERIFY2(!agreement.isVisible(), focus);
+    }
 }
 
 int runFrmAgreementTests(int argc, char** argv)

@@ -9,65 +9,47 @@
 
 using namespace pellimor;
 
+namespace {
+
+const QStringList vegetables{"imgRadis", "imgTomate", "imgCarotte", "imgPoivron"};
+
+void showSplash(frmSplash& splash)
+{
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+}
+
+} // namespace
+
 class TestFrmSplash : public QObject {
     Q_OBJECT
 
 private slots:
-    void loadSetsPicturesAtNaturalSize_data();
-    void loadSetsPicturesAtNaturalSize();
-    void loadLeavesVegetablesHiddenUnderHourglass();
+    void loadShowsPicturesAndHidesVegetables();
     void chainLinkShowsItsVegetable_data();
     void chainLinkShowsItsVegetable();
     void switchingOnAgainKeepsTheSchedule();
-    void flashTogglesEveryVegetable_data();
     void flashTogglesEveryVegetable();
-    void keyHandsOver_data();
-    void keyHandsOver();
-    void clickHandsOverOnlyOnBarePanel_data();
-    void clickHandsOverOnlyOnBarePanel();
-    void clockHandsOver();
+    void handOver_data();
+    void handOver();
     void unloadStopsEveryTimer();
-
-private:
-    static QStringList vegetables()
-    {
-        return {QStringLiteral("imgRadis"), QStringLiteral("imgTomate"),
-                QStringLiteral("imgCarotte"), QStringLiteral("imgPoivron")};
-    }
 };
 
-void TestFrmSplash::loadSetsPicturesAtNaturalSize_data()
-{
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QSize>("size");
-    QTest::newRow("logo, larger than its control") << "imgLogo" << "logo" << QSize(100, 96);
-    QTest::newRow("radish, taller than its control") << "imgRadis" << "Radis" << QSize(32, 32);
-    QTest::newRow("tomato") << "imgTomate" << "Tomate" << QSize(32, 32);
-    QTest::newRow("carrot") << "imgCarotte" << "Carotte" << QSize(32, 32);
-    QTest::newRow("pepper") << "imgPoivron" << "Poivron" << QSize(32, 32);
-}
-
-void TestFrmSplash::loadSetsPicturesAtNaturalSize()
-{
-    QFETCH(QString, control);
-    QFETCH(QString, key);
-    QFETCH(QSize, size);
-    frmSplash splash;
-    auto* image = splash.findChild<QLabel*>(control);
-    QVERIFY(image);
-    QCOMPARE(image->pixmap().cacheKey(), ImageList::shared().picture(key).cacheKey());
-    QCOMPARE(image->size(), size);
-}
-
-void TestFrmSplash::loadLeavesVegetablesHiddenUnderHourglass()
+void TestFrmSplash::loadShowsPicturesAndHidesVegetables()
 {
     frmSplash splash;
-    splash.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&splash));
-    for (const QString& name : vegetables()) {
-        auto* image = splash.findChild<QLabel*>(name);
-        QVERIFY2(image && !image->isVisible(), qPrintable(name));
+    showSplash(splash);
+    // Pictures keep their natural size, though the logo is larger and the vegetables
+    // taller than their controls.
+    const QHash<QString, QString> pictures{{"imgLogo", "logo"}, {"imgRadis", "Radis"},
+                                           {"imgTomate", "Tomate"}, {"imgCarotte", "Carotte"},
+                                           {"imgPoivron", "Poivron"}};
+    for (auto it = pictures.cbegin(); it != pictures.cend(); ++it) {
+        auto* image = splash.findChild<QLabel*>(it.key());
+        QVERIFY2(image, qPrintable(it.key()));
+        QCOMPARE(image->pixmap().cacheKey(), ImageList::shared().picture(it.value()).cacheKey());
+        QCOMPARE(image->size(), it.key() == "imgLogo" ? QSize(100, 96) : QSize(32, 32));
+        QCOMPARE(image->isVisible(), it.key() == "imgLogo");
     }
     QCOMPARE(splash.cursor().shape(), Qt::WaitCursor);
 }
@@ -89,23 +71,19 @@ void TestFrmSplash::chainLinkShowsItsVegetable()
     QFETCH(QString, shown);
     QFETCH(QString, switchedOn);
     frmSplash splash;
-    splash.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&splash));
-    const QList<QTimer*> timers = splash.findChildren<QTimer*>();
+    showSplash(splash);
     QHash<QString, bool> runningBefore;
-    for (QTimer* timer : timers)
+    for (QTimer* timer : splash.findChildren<QTimer*>())
         runningBefore.insert(timer->objectName(), timer->isActive());
 
     QVERIFY(QMetaObject::invokeMethod(&splash, handler.constData()));
 
-    for (const QString& name : vegetables())
+    for (const QString& name : vegetables)
         QCOMPARE(splash.findChild<QLabel*>(name)->isVisible(), name == shown);
-    // The link switches on the next timer and leaves every other one as it was:
-    // its own keeps ticking.
-    for (QTimer* timer : timers) {
-        const bool expected = timer->objectName() == switchedOn || runningBefore[timer->objectName()];
-        QVERIFY2(timer->isActive() == expected, qPrintable(timer->objectName()));
-    }
+    // The next timer goes on; every other one, its own included, stays as it was.
+    for (QTimer* timer : splash.findChildren<QTimer*>())
+        QVERIFY2(timer->isActive() == (timer->objectName() == switchedOn || runningBefore[timer->objectName()]),
+                 qPrintable(timer->objectName()));
 }
 
 void TestFrmSplash::switchingOnAgainKeepsTheSchedule()
@@ -115,107 +93,67 @@ void TestFrmSplash::switchingOnAgainKeepsTheSchedule()
     QVERIFY(tomato);
     splash.tmrRadis_Timer();
     QVERIFY(tomato->isActive());
-    // Let some of the tomato's period run out, then tick the radish again: a restart
-    // would put the full period back.
+    // A restart by the second radish tick would put the full period back.
     QTRY_VERIFY_WITH_TIMEOUT(tomato->remainingTime() < frmSplash::ChainInterval - 40, 1000);
     const int remaining = tomato->remainingTime();
     splash.tmrRadis_Timer();
-    QVERIFY2(tomato->remainingTime() <= remaining,
-             qPrintable(QStringLiteral("%1 ms left after %2 ms").arg(tomato->remainingTime()).arg(remaining)));
-}
-
-void TestFrmSplash::flashTogglesEveryVegetable_data()
-{
-    QTest::addColumn<QList<bool>>("before");
-    QTest::newRow("all hidden") << QList<bool>{false, false, false, false};
-    QTest::newRow("all shown") << QList<bool>{true, true, true, true};
-    QTest::newRow("mixed") << QList<bool>{true, false, false, true};
+    QVERIFY(tomato->remainingTime() <= remaining);
 }
 
 void TestFrmSplash::flashTogglesEveryVegetable()
 {
-    QFETCH(QList<bool>, before);
     frmSplash splash;
-    splash.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&splash));
-    const QStringList names = vegetables();
-    for (int i = 0; i < names.size(); ++i)
-        splash.findChild<QLabel*>(names[i])->setVisible(before[i]);
-
-    splash.tmrFlash_Timer();
-    for (int i = 0; i < names.size(); ++i)
-        QVERIFY2(splash.findChild<QLabel*>(names[i])->isVisible() == !before[i], qPrintable(names[i]));
-    splash.tmrFlash_Timer();
-    for (int i = 0; i < names.size(); ++i)
-        QVERIFY2(splash.findChild<QLabel*>(names[i])->isVisible() == before[i], qPrintable(names[i]));
+    showSplash(splash);
+    const QList<bool> before{true, false, false, true};
+    for (int i = 0; i < vegetables.size(); ++i)
+        splash.findChild<QLabel*>(vegetables[i])->setVisible(before[i]);
+    for (bool flipped : {true, false}) {
+        splash.tmrFlash_Timer();
+        for (int i = 0; i < vegetables.size(); ++i)
+            QVERIFY2(splash.findChild<QLabel*>(vegetables[i])->isVisible() == (before[i] != flipped),
+                     qPrintable(vegetables[i]));
+    }
 }
 
-void TestFrmSplash::keyHandsOver_data()
+void TestFrmSplash::handOver_data()
 {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("handsOver");
-    QTest::newRow("letter") << int(Qt::Key_A) << true;
-    QTest::newRow("digit") << int(Qt::Key_7) << true;
-    QTest::newRow("space") << int(Qt::Key_Space) << true;
-    QTest::newRow("Enter") << int(Qt::Key_Return) << true;
-    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << true;
-    QTest::newRow("Escape") << int(Qt::Key_Escape) << true;
-    QTest::newRow("Backspace") << int(Qt::Key_Backspace) << true;
-    QTest::newRow("Shift makes no character") << int(Qt::Key_Shift) << false;
-    QTest::newRow("arrow makes no character") << int(Qt::Key_Left) << false;
-    QTest::newRow("F1 makes no character") << int(Qt::Key_F1) << false;
-}
-
-void TestFrmSplash::keyHandsOver()
-{
-    QFETCH(int, key);
-    QFETCH(bool, handsOver);
-    frmSplash splash;
-    splash.show();
-    QVERIFY(QTest::qWaitForWindowActive(&splash));
-    QSignalSpy spy(&splash, &frmSplash::handOver);
-    QTest::keyClick(&splash, Qt::Key(key));
-    QCOMPARE(spy.count(), handsOver ? 1 : 0);
-}
-
-void TestFrmSplash::clickHandsOverOnlyOnBarePanel_data()
-{
+    QTest::addColumn<int>("key");          // 0: a click on "target"
     QTest::addColumn<QString>("target");
     QTest::addColumn<bool>("vegetablesShown");
     QTest::addColumn<bool>("handsOver");
-    QTest::newRow("bare panel") << "Frame1" << false << true;
-    QTest::newRow("where a hidden vegetable stands") << "imgRadis" << false << true;
-    QTest::newRow("a shown vegetable") << "imgRadis" << true << false;
-    QTest::newRow("product name") << "Label1" << false << false;
-    QTest::newRow("company and product") << "lblCompanyProduct" << false << false;
-    QTest::newRow("version") << "lblVersion" << false << false;
-    QTest::newRow("logo") << "imgLogo" << false << false;
-    QTest::newRow("copyright") << "lblCopyright" << false << false;
-    QTest::newRow("freeware notice") << "lblWarning" << false << false;
-    QTest::newRow("window outside the panel") << "frmSplash" << false << false;
+    QTest::newRow("letter") << int(Qt::Key_A) << "" << false << true;
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << "" << false << true;
+    QTest::newRow("Backspace") << int(Qt::Key_Backspace) << "" << false << true;
+    QTest::newRow("Shift makes no character") << int(Qt::Key_Shift) << "" << false << false;
+    QTest::newRow("arrow makes no character") << int(Qt::Key_Left) << "" << false << false;
+    QTest::newRow("bare panel") << 0 << "Frame1" << false << true;
+    QTest::newRow("where a hidden vegetable stands") << 0 << "imgRadis" << false << true;
+    QTest::newRow("a shown vegetable") << 0 << "imgRadis" << true << false;
+    QTest::newRow("version") << 0 << "lblVersion" << false << false;
+    QTest::newRow("logo") << 0 << "imgLogo" << false << false;
+    QTest::newRow("window outside the panel") << 0 << "frmSplash" << false << false;
 }
 
-void TestFrmSplash::clickHandsOverOnlyOnBarePanel()
+void TestFrmSplash::handOver()
 {
+    QFETCH(int, key);
     QFETCH(QString, target);
     QFETCH(bool, vegetablesShown);
     QFETCH(bool, handsOver);
     frmSplash splash;
     splash.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    QVERIFY(QTest::qWaitForWindowActive(&splash));
     auto* panel = splash.findChild<QFrame*>(QStringLiteral("Frame1"));
     QVERIFY(panel);
-    if (vegetablesShown) {
-        for (const QString& name : vegetables())
-            splash.findChild<QLabel*>(name)->show();
-    }
+    for (const QString& name : vegetables)
+        splash.findChild<QLabel*>(name)->setVisible(vegetablesShown);
     QSignalSpy spy(&splash, &frmSplash::handOver);
 
-    if (target == QLatin1String("Frame1")) {
-        // Right of the vegetables, between the version and the copyright line.
+    if (key) {
+        QTest::keyClick(&splash, Qt::Key(key));
+    } else if (target == QLatin1String("Frame1")) {   // right of the vegetables, below the version
         QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(433, 180));
-    } else if (target == QLatin1String("frmSplash")) {
-        // The strip left of the panel.
+    } else if (target == QLatin1String("frmSplash")) {   // the strip left of the panel
         QTest::mouseClick(&splash, Qt::LeftButton, {}, QPoint(3, 100));
     } else {
         auto* control = splash.findChild<QLabel*>(target);
@@ -228,19 +166,10 @@ void TestFrmSplash::clickHandsOverOnlyOnBarePanel()
     QCOMPARE(spy.count(), handsOver ? 1 : 0);
 }
 
-void TestFrmSplash::clockHandsOver()
-{
-    frmSplash splash;
-    QSignalSpy spy(&splash, &frmSplash::handOver);
-    splash.Timer1_Timer();
-    QCOMPARE(spy.count(), 1);
-}
-
 void TestFrmSplash::unloadStopsEveryTimer()
 {
     frmSplash splash;
-    splash.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    showSplash(splash);
     splash.tmrRadis_Timer();
     splash.tmrTomate_Timer();
     splash.tmrCarotte_Timer();
