@@ -1,6 +1,7 @@
 #include "ui/converter/FormTools.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QPalette>
 #include <QPixmap>
@@ -40,6 +41,22 @@ QFont withStyle(QFont font, double pointSize, bool bold, bool italic, bool under
     font.setUnderline(underline);
     return font;
 }
+
+// A font whose first family is not installed makes the toolkit ask the system for a
+// whole list of stand-ins before it looks at the next family named, for every new
+// size or weight; the start-up paid for that several times over. So a font names
+// only the faces of its list this machine has, in the list's order, and the nearest
+// of them is what it gets.
+QStringList installedOf(const QStringList& wanted)
+{
+    const QStringList present = QFontDatabase::families();
+    QStringList installed;
+    for (const QString& family : wanted) {
+        if (present.contains(family, Qt::CaseInsensitive))
+            installed.append(family);
+    }
+    return installed.isEmpty() ? wanted : installed;
+}
 } // namespace
 
 void setBackground(QWidget& field, std::uint32_t value)
@@ -58,20 +75,22 @@ QFont sansSerif(double pointSize, bool bold, bool italic, bool underline)
 {
     // Faces with the old system font's narrow metrics come first, so captions fit
     // the widths they were drawn for.
+    static const QStringList families = installedOf(
+        {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+         QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("Nimbus Sans"),
+         QStringLiteral("Helvetica"), QStringLiteral("DejaVu Sans")});
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                      QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica"),
-                      QStringLiteral("DejaVu Sans")});
+    font.setFamilies(families);
     return withStyle(font, pointSize, bold, italic, underline);
 }
 
 QFont arial(double pointSize, bool bold, bool italic)
 {
+    static const QStringList families = installedOf(
+        {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+         QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica"), QStringLiteral("DejaVu Sans")});
     QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arimo"), QStringLiteral("Nimbus Sans"),
-                      QStringLiteral("Helvetica"), QStringLiteral("DejaVu Sans")});
+    font.setFamilies(families);
     return withStyle(font, pointSize, bold, italic, false);
 }
 
