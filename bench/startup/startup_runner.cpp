@@ -327,12 +327,20 @@ int main(int argc, char* argv[])
                     *std::max_element(times.begin(), times.end()), med(*program, &Sample::cpuMs),
                     med(*program, &Sample::rssMb));
     }
-    const double timeRatio = med(pellimor, &Sample::startupMs) / med(floor, &Sample::startupMs);
+    // The machine's speed drifts over a minute of runs by about as much as the margin
+    // being measured; the two starts of one round see nearly the same machine, so the
+    // ratio within each round, taken at its median, is the figure that drift leaves alone.
+    std::vector<double> roundRatios;
+    for (std::size_t i = 0; i < pellimor.samples.size(); ++i)
+        roundRatios.push_back(pellimor.samples[i].startupMs / floor.samples[i].startupMs);
+    const double timeRatio = median(roundRatios);
+    const double ratioOfMedians = med(pellimor, &Sample::startupMs) / med(floor, &Sample::startupMs);
     const double cpuRatio = med(pellimor, &Sample::cpuMs) / med(floor, &Sample::cpuMs);
     const double rssExtra = med(pellimor, &Sample::rssMb) - med(floor, &Sample::rssMb);
-    std::printf("  pellimor / floor: start-up %.2f (target <= %.2f: %s), CPU %.2f, "
-                "RSS %+.1f MB (target <= +%.0f MB: %s)\n",
-                timeRatio, StartupTarget, timeRatio <= StartupTarget ? "met" : "MISSED", cpuRatio,
-                rssExtra, MemoryTarget, rssExtra <= MemoryTarget ? "met" : "MISSED");
+    std::printf("  pellimor / floor: start-up %.2f per round (target <= %.2f: %s; ratio of the "
+                "medians %.2f), CPU %.2f, RSS %+.1f MB (target <= +%.0f MB: %s)\n",
+                timeRatio, StartupTarget, timeRatio <= StartupTarget ? "met" : "MISSED",
+                ratioOfMedians, cpuRatio, rssExtra, MemoryTarget,
+                rssExtra <= MemoryTarget ? "met" : "MISSED");
     return 0;
 }
