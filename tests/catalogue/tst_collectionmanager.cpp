@@ -5,25 +5,12 @@
 
 using namespace pellimor;
 
-namespace {
-
-QStringList toStringList(const UnitCollection& units)
-{
-    QStringList list;
-    for (const std::string& unit : units)
-        list << QString::fromStdString(unit);
-    return list;
-}
-
-} // namespace
-
 class TestCollectionManager : public QObject {
     Q_OBJECT
 
 private slots:
     void collection_data();
     void collection();
-    void everyCallHandsOutItsOwnCollection();
 };
 
 void TestCollectionManager::collection_data()
@@ -31,6 +18,7 @@ void TestCollectionManager::collection_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("units");
 
+    // Display order; the calculators' keys are built from these very names, "Celcius" included.
     QTest::newRow("temperatures, gas mark in the middle")
         << "Temperatures" << QStringList{"Celcius", "Gas Mark", "Fahrenheit"};
     QTest::newRow("weights") << "Weights" << QStringList{"Gram", "Kilogram", "Milligram", "Ounce", "Pound"};
@@ -38,13 +26,9 @@ void TestCollectionManager::collection_data()
         << "Volumes" << QStringList{"Centilitre", "Cup", "Decilitre", "Gallon", "Litre", "Millilitre",
                                     "Pint", "Quart", "Tablespoon", "Teaspoon"};
     QTest::newRow("lengths") << "Lengths" << QStringList{"Centimeter", "Foot", "Inch", "Meter", "Millimeter"};
-
     QTest::newRow("lower case") << "weights" << QStringList{};
-    QTest::newRow("upper case") << "LENGTHS" << QStringList{};
     QTest::newRow("trailing blank") << "Weights " << QStringList{};
-    QTest::newRow("leading blank") << " Volumes" << QStringList{};
     QTest::newRow("singular") << "Temperature" << QStringList{};
-    QTest::newRow("a unit, not a category") << "Gram" << QStringList{};
     QTest::newRow("empty") << "" << QStringList{};
 }
 
@@ -52,33 +36,18 @@ void TestCollectionManager::collection()
 {
     QFETCH(QString, name);
     QFETCH(QStringList, units);
-
     const CollectionManager concrete;
-    const ICollectionManager& catalogue = concrete;
+    const ICollectionManager& catalogue = concrete;   // callers hold the interface only
     const auto collection = catalogue.GetCollection(name.toStdString());
     QVERIFY(collection);   // even an unknown name gets a collection, only an empty one
-    QCOMPARE(toStringList(*collection), units);
-}
+    QStringList names;
+    for (const std::string& unit : *collection)
+        names << QString::fromStdString(unit);
+    QCOMPARE(names, units);
 
-void TestCollectionManager::everyCallHandsOutItsOwnCollection()
-{
-    const CollectionManager catalogue;
-    const auto first = catalogue.GetCollection("Lengths");
-    const auto second = catalogue.GetCollection("Lengths");
-    QVERIFY(first && second);
-    QVERIFY(first != second);
-    QCOMPARE(*first, *second);
-    // Nobody else holds on to what the caller got.
-    QCOMPARE(first.use_count(), 1);
-
-    first->clear();
-    QCOMPARE(second->size(), 5u);
-    QCOMPARE(catalogue.GetCollection("Lengths")->size(), 5u);
-
-    // An empty answer is handed out fresh too, so filling it leaks into nothing.
-    const auto unknown = catalogue.GetCollection("Spices");
-    unknown->push_back("Pinch");
-    QVERIFY(catalogue.GetCollection("Spices")->empty());
+    // The caller owns what it got: changing it leaks into no later answer.
+    collection->push_back("Pinch");
+    QCOMPARE(catalogue.GetCollection(name.toStdString())->size(), std::size_t(units.size()));
 }
 
 QTEST_GUILESS_MAIN(TestCollectionManager)
