@@ -138,6 +138,11 @@ void TestFrmGuiLayout::loadedWindow()
         for (const char* name : {"txtQuantity", "lstFrom", "lstTo", "txtResult"})
             QCOMPARE(control(themedWindow, name)->palette().color(QPalette::Base), QColor(12, 34, 56));
         QCOMPARE(control(themedWindow, "cmbCategory")->palette().color(QPalette::Base), QColor(Qt::white));
+        // and follow a theme change made while the window is open
+        themed.setColor(QPalette::Window, QColor(65, 43, 21));
+        QApplication::setPalette(themed);
+        for (const char* name : {"txtQuantity", "lstFrom", "lstTo", "txtResult"})
+            QTRY_COMPARE(control(themedWindow, name)->palette().color(QPalette::Base), QColor(65, 43, 21));
     }
     QApplication::setPalette(original);
 
