@@ -1,182 +1,89 @@
-#include "ui/converter/ImageList.h"
 #include "ui/splash/frmSplash.h"
 
-#include <QFrame>
-#include <QLabel>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
 using namespace pellimor;
 
-namespace {
-
-const QStringList vegetables{"imgRadis", "imgTomate", "imgCarotte", "imgPoivron"};
-
-void showSplash(frmSplash& splash)
-{
-    splash.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&splash));
-}
-
-} // namespace
-
 class TestFrmSplash : public QObject {
     Q_OBJECT
 
 private slots:
-    void loadShowsPicturesAndHidesVegetables();
-    void chainLinkShowsItsVegetable_data();
-    void chainLinkShowsItsVegetable();
+    void run_data();
+    void run();
     void switchingOnAgainKeepsTheSchedule();
-    void flashTogglesEveryVegetable();
-    void handOver_data();
-    void handOver();
-    void unloadStopsEveryTimer();
 };
 
-void TestFrmSplash::loadShowsPicturesAndHidesVegetables()
+void TestFrmSplash::run_data()
 {
+    // Steps on a new splash: a slot called, "key K", or "click X" at the centre of control X or
+    // at window point X; then the vegetables shown, the timers running, and whether it handed over.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("state");
+    // Each link shows its vegetable and switches on the next timer; none stops its own.
+    const QStringList chain{"tmrRadis_Timer", "tmrTomate_Timer", "tmrCarotte_Timer", "tmrPoivron_Timer"};
+    QTest::newRow("whole chain") << chain
+        << "Timer1 imgCarotte imgPoivron imgRadis imgTomate tmrCarotte tmrFlash tmrPoivron tmrRadis tmrTomate";
+    // Unloading stops every timer.
+    QTest::newRow("unloading") << chain + QStringList{"close"} << "imgCarotte imgPoivron imgRadis imgTomate";
+    // The flash toggles each vegetable on its own.
+    QTest::newRow("flash") << QStringList{chain[0], chain[3], "tmrFlash_Timer"}
+                           << "Timer1 imgCarotte imgTomate tmrFlash tmrRadis tmrTomate";
+    // A key that makes a character hands over, control codes included; so does a click on the
+    // bare panel, but not on a shown picture or label, nor on the window outside the panel.
+    QTest::newRow("hand-over clock") << QStringList{"Timer1_Timer"} << "Timer1 handOver tmrRadis";
+    QTest::newRow("letter") << QStringList{"key A"} << "Timer1 handOver tmrRadis";
+    QTest::newRow("Escape") << QStringList{"key Esc"} << "Timer1 handOver tmrRadis";
+    QTest::newRow("arrow") << QStringList{"key Left"} << "Timer1 tmrRadis";
+    QTest::newRow("bare panel, below the version") << QStringList{"click 441,180"} << "Timer1 handOver tmrRadis";
+    QTest::newRow("where the hidden radish stands") << QStringList{"click imgRadis"} << "Timer1 handOver tmrRadis";
+    QTest::newRow("shown radish") << QStringList{chain[0], "click imgRadis"} << "Timer1 imgRadis tmrRadis tmrTomate";
+    QTest::newRow("version") << QStringList{"click lblVersion"} << "Timer1 tmrRadis";
+    QTest::newRow("window left of the panel") << QStringList{"click 3,100"} << "Timer1 tmrRadis";
+}
+
+void TestFrmSplash::run()
+{
+    QFETCH(QStringList, steps);
     frmSplash splash;
-    showSplash(splash);
-    // Pictures keep their natural size, though the logo is larger and the vegetables
-    // taller than their controls.
-    const QHash<QString, QString> pictures{{"imgLogo", "logo"}, {"imgRadis", "Radis"},
-                                           {"imgTomate", "Tomate"}, {"imgCarotte", "Carotte"},
-                                           {"imgPoivron", "Poivron"}};
-    for (auto it = pictures.cbegin(); it != pictures.cend(); ++it) {
-        auto* image = splash.findChild<QLabel*>(it.key());
-        QVERIFY2(image, qPrintable(it.key()));
-        QCOMPARE(image->pixmap().cacheKey(), ImageList::shared().picture(it.value()).cacheKey());
-        QCOMPARE(image->size(), it.key() == "imgLogo" ? QSize(100, 96) : QSize(32, 32));
-        QCOMPARE(image->isVisible(), it.key() == "imgLogo");
+    splash.show();
+    QSignalSpy handOver(&splash, &frmSplash::handOver);
+    for (const QString& step : steps) {
+        const QString arg = step.section(u' ', 1);
+        if (step.startsWith(QLatin1String("key "))) {
+            QTest::keyClick(&splash, QKeySequence(arg)[0].key());
+        } else if (step.startsWith(QLatin1String("click "))) {
+            const auto* control = splash.findChild<QWidget*>(arg);
+            const QPoint at = control ? control->mapTo(&splash, control->rect().center())
+                                      : QPoint(arg.section(u',', 0, 0).toInt(), arg.section(u',', 1).toInt());
+            // Where a real click lands: the topmost shown widget there.
+            QWidget* target = splash.childAt(at) ? splash.childAt(at) : &splash;
+            QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&splash, at));
+        } else {
+            QVERIFY(QMetaObject::invokeMethod(&splash, qPrintable(step)));
+        }
     }
-    QCOMPARE(splash.cursor().shape(), Qt::WaitCursor);
-}
-
-void TestFrmSplash::chainLinkShowsItsVegetable_data()
-{
-    QTest::addColumn<QByteArray>("handler");
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<QString>("switchedOn");
-    QTest::newRow("radish") << QByteArray("tmrRadis_Timer") << "imgRadis" << "tmrTomate";
-    QTest::newRow("tomato") << QByteArray("tmrTomate_Timer") << "imgTomate" << "tmrCarotte";
-    QTest::newRow("carrot") << QByteArray("tmrCarotte_Timer") << "imgCarotte" << "tmrPoivron";
-    QTest::newRow("pepper") << QByteArray("tmrPoivron_Timer") << "imgPoivron" << "tmrFlash";
-}
-
-void TestFrmSplash::chainLinkShowsItsVegetable()
-{
-    QFETCH(QByteArray, handler);
-    QFETCH(QString, shown);
-    QFETCH(QString, switchedOn);
-    frmSplash splash;
-    showSplash(splash);
-    QHash<QString, bool> runningBefore;
-    for (QTimer* timer : splash.findChildren<QTimer*>())
-        runningBefore.insert(timer->objectName(), timer->isActive());
-
-    QVERIFY(QMetaObject::invokeMethod(&splash, handler.constData()));
-
-    for (const QString& name : vegetables)
-        QCOMPARE(splash.findChild<QLabel*>(name)->isVisible(), name == shown);
-    // The next timer goes on; every other one, its own included, stays as it was.
-    for (QTimer* timer : splash.findChildren<QTimer*>())
-        QVERIFY2(timer->isActive() == (timer->objectName() == switchedOn || runningBefore[timer->objectName()]),
-                 qPrintable(timer->objectName()));
+    QStringList state(handOver.count(), QStringLiteral("handOver"));
+    for (QObject* part : splash.findChildren<QObject*>(QRegularExpression(QStringLiteral("^(img[^L]|tmr|Timer)")))) {
+        auto* timer = qobject_cast<QTimer*>(part);
+        if (timer ? timer->isActive() : !static_cast<QWidget*>(part)->isHidden())
+            state << part->objectName();
+    }
+    state.sort();
+    QTEST(state.join(u' '), "state");
 }
 
 void TestFrmSplash::switchingOnAgainKeepsTheSchedule()
 {
     frmSplash splash;
     auto* tomato = splash.findChild<QTimer*>(QStringLiteral("tmrTomate"));
-    QVERIFY(tomato);
     splash.tmrRadis_Timer();
-    QVERIFY(tomato->isActive());
-    // A restart by the second radish tick would put the full period back.
+    // A restart by the next radish tick would put the full period back and stall the chain.
     QTRY_VERIFY_WITH_TIMEOUT(tomato->remainingTime() < frmSplash::ChainInterval - 40, 1000);
     const int remaining = tomato->remainingTime();
     splash.tmrRadis_Timer();
     QVERIFY(tomato->remainingTime() <= remaining);
-}
-
-void TestFrmSplash::flashTogglesEveryVegetable()
-{
-    frmSplash splash;
-    showSplash(splash);
-    const QList<bool> before{true, false, false, true};
-    for (int i = 0; i < vegetables.size(); ++i)
-        splash.findChild<QLabel*>(vegetables[i])->setVisible(before[i]);
-    for (bool flipped : {true, false}) {
-        splash.tmrFlash_Timer();
-        for (int i = 0; i < vegetables.size(); ++i)
-            QVERIFY2(splash.findChild<QLabel*>(vegetables[i])->isVisible() == (before[i] != flipped),
-                     qPrintable(vegetables[i]));
-    }
-}
-
-void TestFrmSplash::handOver_data()
-{
-    QTest::addColumn<int>("key");          // 0: a click on "target"
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<bool>("vegetablesShown");
-    QTest::addColumn<bool>("handsOver");
-    QTest::newRow("letter") << int(Qt::Key_A) << "" << false << true;
-    QTest::newRow("Escape") << int(Qt::Key_Escape) << "" << false << true;
-    QTest::newRow("Backspace") << int(Qt::Key_Backspace) << "" << false << true;
-    QTest::newRow("Shift makes no character") << int(Qt::Key_Shift) << "" << false << false;
-    QTest::newRow("arrow makes no character") << int(Qt::Key_Left) << "" << false << false;
-    QTest::newRow("bare panel") << 0 << "Frame1" << false << true;
-    QTest::newRow("where a hidden vegetable stands") << 0 << "imgRadis" << false << true;
-    QTest::newRow("a shown vegetable") << 0 << "imgRadis" << true << false;
-    QTest::newRow("version") << 0 << "lblVersion" << false << false;
-    QTest::newRow("logo") << 0 << "imgLogo" << false << false;
-    QTest::newRow("window outside the panel") << 0 << "frmSplash" << false << false;
-}
-
-void TestFrmSplash::handOver()
-{
-    QFETCH(int, key);
-    QFETCH(QString, target);
-    QFETCH(bool, vegetablesShown);
-    QFETCH(bool, handsOver);
-    frmSplash splash;
-    splash.show();
-    QVERIFY(QTest::qWaitForWindowActive(&splash));
-    auto* panel = splash.findChild<QFrame*>(QStringLiteral("Frame1"));
-    QVERIFY(panel);
-    for (const QString& name : vegetables)
-        splash.findChild<QLabel*>(name)->setVisible(vegetablesShown);
-    QSignalSpy spy(&splash, &frmSplash::handOver);
-
-    if (key) {
-        QTest::keyClick(&splash, Qt::Key(key));
-    } else if (target == QLatin1String("Frame1")) {   // right of the vegetables, below the version
-        QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(433, 180));
-    } else if (target == QLatin1String("frmSplash")) {   // the strip left of the panel
-        QTest::mouseClick(&splash, Qt::LeftButton, {}, QPoint(3, 100));
-    } else {
-        auto* control = splash.findChild<QLabel*>(target);
-        QVERIFY(control);
-        if (control->isVisible())
-            QTest::mouseClick(control, Qt::LeftButton, {}, control->rect().center());
-        else
-            QTest::mouseClick(panel, Qt::LeftButton, {}, control->geometry().center());
-    }
-    QCOMPARE(spy.count(), handsOver ? 1 : 0);
-}
-
-void TestFrmSplash::unloadStopsEveryTimer()
-{
-    frmSplash splash;
-    showSplash(splash);
-    splash.tmrRadis_Timer();
-    splash.tmrTomate_Timer();
-    splash.tmrCarotte_Timer();
-    splash.tmrPoivron_Timer();
-    splash.close();
-    for (QTimer* timer : splash.findChildren<QTimer*>())
-        QVERIFY2(!timer->isActive(), qPrintable(timer->objectName()));
 }
 
 QTEST_MAIN(TestFrmSplash)
