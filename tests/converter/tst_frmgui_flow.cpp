@@ -160,6 +160,8 @@ private slots:
     void cleanup() { useLocale(QStringLiteral("en")); }
     void requests_data();
     void requests();
+    void links_data();
+    void links();
     void randomSession();
 };
 
@@ -453,6 +455,45 @@ struct Session {
 
 // Random user actions over one window, the flow checked after each; a failure prints the
 // seed, and PELLIMOR_SEED repeats it.
+void TestFrmGuiFlow::links_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<bool>("visited");   // the address turns purple once followed
+    for (const bool opens : {true, false}) {
+        const char* outcome = opens ? "opens" : "browser fails";
+        QTest::addRow("menu, %s", outcome) << "mnuGoToURL" << opens << true;
+        QTest::addRow("address, %s", outcome) << "lblURL" << opens << true;
+        QTest::addRow("logo, %s", outcome) << "imgLogo" << opens << true;
+        QTest::addRow("learn, %s", outcome) << "lblLearn" << opens << false;
+    }
+}
+
+void TestFrmGuiFlow::links()
+{
+    QFETCH(QString, link);
+    QFETCH(bool, opens);
+    QFETCH(bool, visited);
+    Converter c;
+    QVERIFY(c.open());
+    c.fakes.browser.answer = opens;
+    if (auto* item = c.window.findChild<QAction*>(link))
+        item->trigger();
+    else
+        QTest::mouseClick(c.find<QWidget>(link), Qt::LeftButton);
+
+    QCOMPARE(c.fakes.browser.opened, QList<QUrl>{frmGUI::webAddress()});
+    QCOMPARE(c.fakes.messages.shown.size(), opens ? 0 : 1);
+    if (!opens) {
+        const ShownMessage& shown = c.fakes.messages.shown.first();
+        QCOMPARE(shown.text, "The web site could not be opened.");
+        QCOMPARE(shown.style, int(Exclamation));
+        QCOMPARE(shown.title, "Pellimor");
+    }
+    const QColor address = c.find<QLabel>("lblURL")->palette().color(QPalette::WindowText);
+    QCOMPARE(address, visited ? QColor(128, 0, 128) : QColor(0, 0, 255));
+}
+
 void TestFrmGuiFlow::randomSession()
 {
     bool seeded = false;
