@@ -7,393 +7,189 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QRegularExpression>
+#include <QSet>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace pellimor::fuzz {
-
 namespace {
 
-const QString InvalidValue = QStringLiteral("Invalid Value");
 const QString GasMark = QStringLiteral("Gas Mark");
+const QLocale Locales[] = {QLocale(QLocale::English, QLocale::UnitedStates),
+                           QLocale(QLocale::German, QLocale::Germany)};
+const char* const LocaleNames[] = {", decimal dot", ", decimal comma"};
 
-// The program's messages, written out again here: a message that drifts from these
-// words is a finding too.
-struct KnownMessage {
-    Outcome outcome;
-    QString text;
+// The program's messages written out again, so a message that drifts is a finding too.
+struct Message { const char* outcome; QString text; };
+const Message Messages[] = {
+    {"invalid category", QStringLiteral("The value in the Category list box is invalid.\n\n"
+                                        "Please select a valid value from the list.")},
+    {"invalid quantity",
+     QStringLiteral("You entered an invalid value.\n\nHere are some hints on how to fix the "
+                    "problem:\n\n- Make sure that you use digits only -- no letters, spaces or "
+                    "special characters -- except the decimal separator if required.\n\n- Make "
+                    "sure that you use the appropriate decimal separator. If your computer has a "
+                    "North American setting, the separator is a dot. If it has a European "
+                    "setting, the separator is usually a comma. Check your computer's regional "
+                    "settings in the Control Panel.")},
+    {"too low for a gas mark",
+     QStringLiteral("This temperature is too low for a gas mark. Please try another temperature.")},
+    {"too high for a gas mark",
+     QStringLiteral("This temperature is too high for a gas mark. Please try another temperature.")},
+    {"not a gas mark", QStringLiteral("This is not a valid gas mark value. "
+                                      "Please select an integer value between 1 and 9.")},
+    {"too large", QStringLiteral("The result of this conversion is too large to show.\n\n"
+                                 "Please enter a smaller value.")},
 };
 
-const std::array<KnownMessage, 6>& knownMessages()
-{
-    static const std::array<KnownMessage, 6> known{{
-        {Outcome::InvalidCategory,
-         QStringLiteral("The value in the Category list box is invalid.\n\n"
-                        "Please select a valid value from the list.")},
-        {Outcome::InvalidQuantity,
-         QStringLiteral("You entered an invalid value.\n\n"
-                        "Here are some hints on how to fix the problem:\n\n"
-                        "- Make sure that you use digits only -- no letters, spaces or special "
-                        "characters -- except the decimal separator if required.\n\n"
-                        "- Make sure that you use the appropriate decimal separator. If your "
-                        "computer has a North American setting, the separator is a dot. If it "
-                        "has a European setting, the separator is usually a comma. Check your "
-                        "computer's regional settings in the Control Panel.")},
-        {Outcome::TooLowForGasMark,
-         QStringLiteral("This temperature is too low for a gas mark. "
-                        "Please try another temperature.")},
-        {Outcome::TooHighForGasMark,
-         QStringLiteral("This temperature is too high for a gas mark. "
-                        "Please try another temperature.")},
-        {Outcome::NotAGasMark,
-         QStringLiteral("This is not a valid gas mark value. "
-                        "Please select an integer value between 1 and 9.")},
-        {Outcome::TooLarge,
-         QStringLiteral("The result of this conversion is too large to show.\n\n"
-                        "Please enter a smaller value.")},
-    }};
-    return known;
-}
-
-const QLocale& localeOf(std::size_t index)
-{
-    static const QLocale dot(QLocale::English, QLocale::UnitedStates);
-    static const QLocale comma(QLocale::German, QLocale::Germany);
-    return index == 0 ? dot : comma;
-}
-
-// Names a user could leave in the category box that are none of the four.
-QString editedCategory(const QString& picked, int variant)
-{
-    switch (variant) {
-    case 5: return picked.toLower();
-    case 6: return picked + QLatin1Char(' ');
-    default: return QStringLiteral("(Select a category)");
-    }
-}
-
-struct Window {
-    test::FakeServices fakes;
-    frmGUI gui{fakes.services()};
-    QComboBox* cmbCategory = gui.findChild<QComboBox*>(QStringLiteral("cmbCategory"));
-    QLineEdit* txtQuantity = gui.findChild<QLineEdit*>(QStringLiteral("txtQuantity"));
-    QListWidget* lstFrom = gui.findChild<QListWidget*>(QStringLiteral("lstFrom"));
-    QListWidget* lstTo = gui.findChild<QListWidget*>(QStringLiteral("lstTo"));
-    QLineEdit* txtResult = gui.findChild<QLineEdit*>(QStringLiteral("txtResult"));
-};
-
-QApplication* g_application = nullptr;
-Window* g_window = nullptr;
-Tally g_tally{};
-QString g_lastReport;
-
-// What was asked, kept for the report of a finding.
 struct Request {
-    std::size_t locale = 0;
-    QString category;        // as picked
-    bool categoryEdited = false;
-    QString fromUnit;
-    QString toUnit;
-    QString quantityText;    // as the box holds it
-    double quantity = 0;     // the text read under the locale, when it reads
-    bool readsAsNumber = false;
-};
+    int locale = 0;
+    QString category, from, to, text;   // the text as the quantity box holds it
+    double quantity = 0;
+    bool edited = false, reads = false; // the category text edited after the pick; the text
+                                        // reads as a finite number in the locale
+} r;
 
-[[noreturn]] void fail(const Request& request, const char* what, const QString& detail = {})
+QSet<QString> g_reached;
+QApplication* g_application = nullptr;
+test::FakeServices* g_fakes = nullptr;
+frmGUI* g_gui = nullptr;
+
+[[noreturn]] void fail(const char* what, const QString& detail = {})
 {
-    std::fprintf(stderr,
-                 "Ill-formed outcome: %s\n"
-                 "  locale %s, category \"%s\"%s, \"%s\" to \"%s\", quantity text \"%s\"\n"
-                 "  %s\n",
-                 what, localeName(request.locale), qUtf8Printable(request.category),
-                 request.categoryEdited ? " (then edited)" : "", qUtf8Printable(request.fromUnit),
-                 qUtf8Printable(request.toUnit), qUtf8Printable(request.quantityText),
-                 qUtf8Printable(detail));
-    std::fflush(stderr);
-    std::abort();
+    qFatal("Ill-formed outcome: %s\n  %s\n  locale%s: category \"%s\"%s, \"%s\" to \"%s\", quantity "
+           "text \"%s\"", what, qUtf8Printable(detail), LocaleNames[r.locale], qUtf8Printable(r.category),
+           r.edited ? " (edited)" : "", qUtf8Printable(r.from), qUtf8Printable(r.to), qUtf8Printable(r.text));
 }
 
-QString pluralOf(const QString& unit)
+// At most 15 significant digits, the locale's separator, no grouping, no trailing zeros,
+// at most `decimals` decimals, "0" for zero (never "-0"), scientific form only from 1E+15;
+// the shape leaves no room for "nan" or "inf".
+double checkNumber(const QString& number, int decimals)
 {
-    if (unit == QLatin1String("Inch"))
-        return QStringLiteral("Inches");
-    if (unit == QLatin1String("Foot"))
-        return QStringLiteral("Feet");
-    return unit + QLatin1Char('s');
+    static const QRegularExpression shapes[] = {
+        QRegularExpression(QStringLiteral("^-?([0-9]+)(?:\\.([0-9]*[1-9]))?(?:E([+-])([0-9]{2,3}))?$")),
+        QRegularExpression(QStringLiteral("^-?([0-9]+)(?:,([0-9]*[1-9]))?(?:E([+-])([0-9]{2,3}))?$"))};
+    const QRegularExpressionMatch m = shapes[r.locale].match(number);
+    if (!m.hasMatch())
+        fail("the number is not written as a plain number of this locale", number);
+    const QString whole = m.captured(1), fraction = m.captured(2);
+    const QString digits = QString(whole + fraction).remove(QRegularExpression(QStringLiteral("^0+")));
+    if ((digits.isEmpty() && number != u"0") || digits.size() > 15)
+        fail("zero not written as \"0\", or more than 15 significant digits", number);
+    if (m.hasCaptured(3) ? whole.size() != 1 || whole == u"0" || m.captured(3) != u"+"
+                               || m.captured(4).toInt() < 15
+                         : (whole.size() > 1 && whole.startsWith(u'0')) || fraction.size() > decimals)
+        fail("needless scientific form, a leading zero or more decimals than rounded to", number);
+    return QLocale::c().toDouble(QString(number).replace(u',', u'.'));
 }
 
-// A number of the result line: at most 15 significant digits, the locale's separator,
-// no grouping, no trailing zeros, no more decimals than the line rounds to, a plain
-// "0" for zero, scientific form only from 1E+15 on. Returns its value.
-double checkNumber(const Request& request, const QString& number, int decimals)
+// "<n> <unit> = <n> <unit>", each unit plural from 2 on; temperatures read "<n>° <unit>"
+// or "Gas Mark <n>" on a side.
+void checkLine(const QString& line)
 {
-    if (number.contains(QLatin1String("nan"), Qt::CaseInsensitive)
-        || number.contains(QLatin1String("inf"), Qt::CaseInsensitive))
-        fail(request, "the number is not finite", number);
-
-    static const std::array<QRegularExpression, LocaleCount> shapes = [] {
-        std::array<QRegularExpression, LocaleCount> made;
-        for (std::size_t i = 0; i < LocaleCount; ++i)
-            made[i] = QRegularExpression(
-                QStringLiteral("^(-?)([0-9]+)(?:%1([0-9]*[1-9]))?(?:E([+-])([0-9]{2,3}))?$")
-                    .arg(QRegularExpression::escape(localeOf(i).decimalPoint())));
-        return made;
-    }();
-    const QRegularExpressionMatch match = shapes[request.locale].match(number);
-    if (!match.hasMatch())
-        fail(request, "the number is not written as a plain number of this locale", number);
-
-    const QString whole = match.captured(2);
-    const QString fraction = match.captured(3);
-    const bool scientific = match.hasCaptured(4);
-    QString digits = whole + fraction;
-    while (digits.startsWith(QLatin1Char('0')))
-        digits.remove(0, 1);
-    if (digits.isEmpty() && number != QLatin1String("0"))
-        fail(request, "zero is not written as \"0\"", number);
-    if (digits.size() > 15)
-        fail(request, "more than 15 significant digits", number);
-    if (scientific) {
-        if (whole.size() != 1 || whole == QLatin1String("0") || match.captured(4) != QLatin1String("+")
-            || match.captured(5).toInt() < 15)
-            fail(request, "scientific form for a number that does not need it", number);
-    } else {
-        if (whole.size() > 1 && whole.startsWith(QLatin1Char('0')))
-            fail(request, "leading zero", number);
-        if (fraction.size() > decimals)
-            fail(request, "more decimals than the line rounds to", number);
-    }
-
-    QString plain = number;
-    plain.replace(localeOf(request.locale).decimalPoint(), QStringLiteral("."));
-    return QLocale::c().toDouble(plain);
-}
-
-// "<quantity> <From> = <number> <To>", plurals decided by magnitude.
-void checkUnitLine(const Request& request, const QString& line)
-{
-    const bool fromPlural = std::fabs(request.quantity) >= 2;
-    const QString left = request.quantityText + QLatin1Char(' ')
-                         + (fromPlural ? pluralOf(request.fromUnit) : request.fromUnit)
-                         + QStringLiteral(" = ");
+    const bool temperatures = r.category == u"Temperatures", toMark = r.to == GasMark;
+    auto side = [&](const QString& unit, const QString& number, bool plural) {
+        const QString plain = unit == u"Inch" ? QStringLiteral("Inches")
+                              : unit == u"Foot" ? QStringLiteral("Feet") : unit + u's';
+        return !temperatures ? number + u' ' + (plural ? plain : unit)
+               : unit == GasMark ? GasMark + u' ' + number : number + QStringLiteral("\u00B0 ") + unit;
+    };
+    const QString left = side(r.from, r.text, std::fabs(r.quantity) >= 2) + QStringLiteral(" = ");
     if (!line.startsWith(left))
-        fail(request, "the line does not begin with the quantity as typed and its unit", line);
-
-    const QString singular = QLatin1Char(' ') + request.toUnit;
-    const QString plural = QLatin1Char(' ') + pluralOf(request.toUnit);
+        fail("the line does not begin with the quantity as typed and its unit", line);
+    if (r.from == GasMark && !(r.quantity >= 1 && r.quantity <= 9 && r.quantity == std::floor(r.quantity)))
+        fail("a gas mark outside 1 to 9 was converted", line);
     const QString rest = line.mid(left.size());
-    const bool toPlural = rest.endsWith(plural);
-    if (!toPlural && !rest.endsWith(singular))
-        fail(request, "the line does not end with the To unit", line);
-    const QString number = rest.chopped(toPlural ? plural.size() : singular.size());
-    const double value = checkNumber(request, number, 3);
-
-    // The plural follows the unrounded value, which rounding to 3 decimals keeps on the
-    // same side of 2.
-    if (toPlural ? std::fabs(value) < 2 : std::fabs(value) > 2)
-        fail(request, "the To unit's plural does not match the number", line);
-    // Every factor of these categories is positive.
-    if ((request.quantity > 0 && value < 0) || (request.quantity < 0 && value > 0)
-        || (request.quantity == 0 && value != 0))
-        fail(request, "the number's sign differs from the quantity's", line);
+    // Without the degree sign, which the whole side is checked for below.
+    const QString number = toMark ? rest.mid(GasMark.size() + 1)
+                                  : rest.section(u' ', 0, 0).remove(QChar(0x00B0));
+    const double value = checkNumber(number, toMark ? 0 : temperatures ? 1 : 3), size = std::fabs(value);
+    // The plural follows the unrounded value, which rounding keeps on its side of 2.
+    if (rest != side(r.to, number, size >= 2) && (size != 2 || rest != side(r.to, number, false)))
+        fail("the line does not end with the number and the To unit in the number's form", line);
+    if (toMark && (value < 1 || value > 9))
+        fail("the result is not a gas mark from 1 to 9", line);
+    // Every factor of lengths, volumes and weights is positive.
+    if (!temperatures && ((r.quantity == 0 && value != 0) || r.quantity * value < 0))
+        fail("the number's sign differs from the quantity's", line);
 }
 
-// "<quantity>° <From> = <number>° <To>", with "Gas Mark <n>" on a gas-mark side.
-void checkTemperatureLine(const Request& request, const QString& line)
+void checkMessage(const test::ShownMessage& shown, const QString& line)
 {
-    const QString degrees = QStringLiteral("\u00B0 ");
-    const bool fromMark = request.fromUnit == GasMark;
-    const QString left = (fromMark ? GasMark + QLatin1Char(' ') + request.quantityText
-                                   : request.quantityText + degrees + request.fromUnit)
-                         + QStringLiteral(" = ");
-    if (!line.startsWith(left))
-        fail(request, "the line does not begin with the quantity as typed and its unit", line);
-    if (fromMark && !(request.quantity >= 1 && request.quantity <= 9
-                      && request.quantity == std::floor(request.quantity)))
-        fail(request, "a gas mark outside 1 to 9 was converted", line);
-
-    const QString rest = line.mid(left.size());
-    if (request.toUnit == GasMark) {
-        static const QRegularExpression mark(QStringLiteral("^Gas Mark [1-9]$"));
-        if (!mark.match(rest).hasMatch())
-            fail(request, "the result is not a gas mark from 1 to 9", line);
-        return;
-    }
-    const QString right = degrees + request.toUnit;
-    if (!rest.endsWith(right))
-        fail(request, "the line does not end with the To unit", line);
-    checkNumber(request, rest.chopped(right.size()), 1);
-}
-
-void checkMessage(const Request& request, const test::ShownMessage& message, const QString& resultText)
-{
-    if (message.title != InvalidValue || message.style != Critical)
-        fail(request, "a message with another title or style",
-             message.title + QStringLiteral(" / ") + QString::number(message.style));
-    const KnownMessage* known = nullptr;
-    for (const KnownMessage& candidate : knownMessages())
-        if (candidate.text == message.text)
-            known = &candidate;
-    if (!known)
-        fail(request, "a message that is none of the program's", message.text);
-    if (!resultText.isEmpty())
-        fail(request, "a failed request wrote a result line", resultText);
-
-    const bool temperatures = request.category == QLatin1String("Temperatures");
-    const bool readable = request.readsAsNumber && std::isfinite(request.quantity);
-    switch (known->outcome) {
-    case Outcome::InvalidCategory:
-        if (!request.categoryEdited)
-            fail(request, "a picked category was called invalid");
-        break;
-    case Outcome::InvalidQuantity:
-        if (request.categoryEdited)
-            fail(request, "the quantity was judged although the category is invalid");
-        if (readable)
-            fail(request, "a quantity that reads as a number in this locale was refused");
-        break;
-    case Outcome::TooLowForGasMark:
-    case Outcome::TooHighForGasMark:
-        if (!temperatures || request.toUnit != GasMark || request.fromUnit == GasMark || !readable)
-            fail(request, "a temperature range message for a conversion to no gas mark",
-                 message.text);
-        break;
-    case Outcome::NotAGasMark:
-        if (!temperatures || request.fromUnit != GasMark || !readable)
-            fail(request, "a gas mark message for a conversion from no gas mark", message.text);
-        break;
-    case Outcome::TooLarge:
-        // The largest factor of any pair is far below 1E+8.
-        if (!readable || std::fabs(request.quantity) < 1e300)
-            fail(request, "a quantity called too large that is not", message.text);
-        break;
-    default:
-        break;
-    }
-    if (known->outcome != Outcome::InvalidCategory && request.categoryEdited)
-        fail(request, "an edited category was not refused", message.text);
-    ++g_tally[request.locale][std::size_t(known->outcome)];
-    g_lastReport = QLatin1String(outcomeName(known->outcome));
-}
-
-Outcome lineOutcome(const QString& category)
-{
-    if (category == QLatin1String("Lengths"))
-        return Outcome::LengthLine;
-    if (category == QLatin1String("Temperatures"))
-        return Outcome::TemperatureLine;
-    if (category == QLatin1String("Volumes"))
-        return Outcome::VolumeLine;
-    return Outcome::WeightLine;
+    const auto known = std::find_if(std::begin(Messages), std::end(Messages),
+                                    [&](const Message& m) { return m.text == shown.text; });
+    if (known == std::end(Messages) || shown.title != u"Invalid Value" || shown.style != Critical)
+        fail("a message that is none of the program's", shown.title + QStringLiteral(": ") + shown.text);
+    // When each message may answer; only the first one answers an edited category.
+    const bool toMark = r.to == GasMark && r.from != GasMark && r.reads;
+    const bool fits[] = {true, !r.reads, toMark, toMark, r.from == GasMark && r.reads,
+                         r.reads && std::fabs(r.quantity) >= 1e300};   // every factor is < 1E+8
+    if ((known == Messages) != r.edited || !fits[known - Messages] || !line.isEmpty())
+        fail("a message for a request it does not fit, or a result line besides", shown.text + line);
+    g_reached.insert(QLatin1String(known->outcome) + QLatin1String(LocaleNames[r.locale]));
 }
 
 void runRequest(const std::uint8_t* data, std::size_t size)
 {
-    Window& w = *g_window;
-    auto byte = [&](std::size_t i) -> unsigned { return i < size ? data[i] : 0u; };
+    auto byte = [&](std::size_t i) { return i < size ? unsigned(data[i]) : 0u; };
+    auto* category = g_gui->findChild<QComboBox*>(QStringLiteral("cmbCategory"));
+    auto* quantity = g_gui->findChild<QLineEdit*>(QStringLiteral("txtQuantity"));
+    auto* from = g_gui->findChild<QListWidget*>(QStringLiteral("lstFrom"));
+    auto* to = g_gui->findChild<QListWidget*>(QStringLiteral("lstTo"));
+    r = Request{};
+    r.locale = int(byte(0) & 1u);
+    QLocale::setDefault(Locales[r.locale]);
+
+    category->setCurrentIndex(int((byte(0) >> 1) & 3u));
+    g_gui->cmbCategory_Click();
+    r.category = category->currentText();
+    if (const unsigned variant = (byte(0) >> 3) & 7u; variant >= 5) {
+        r.edited = true;
+        category->setEditText(variant == 5 ? r.category.toLower()
+                              : variant == 6 ? r.category + u' ' : QStringLiteral("(Select a category)"));
+    }
+    from->setCurrentRow(int(byte(1) % unsigned(from->count())));
+    g_gui->lstFrom_Click();
+    r.from = from->currentItem()->text();
+
     const std::size_t head = std::min<std::size_t>(size, 3);
+    const QString typed = QString::fromUtf8(reinterpret_cast<const char*>(data) + head, qsizetype(size - head));
+    quantity->setText(typed);
+    r.text = quantity->text();
+    g_gui->txtQuantity_KeyPress(typed.isEmpty() ? 8 : typed.front().unicode());
+    to->setCurrentRow(int(byte(2) % unsigned(to->count())));
+    r.to = to->currentItem()->text();
+    r.quantity = QLocale().toDouble(r.text, &r.reads);
+    r.reads = r.reads && std::isfinite(r.quantity);
 
-    Request request;
-    request.locale = byte(0) & 1u;
-    QLocale::setDefault(localeOf(request.locale));
-
-    const int categoryRow = int((byte(0) >> 1) & 3u);
-    const int editVariant = int((byte(0) >> 3) & 7u);
-    w.cmbCategory->setCurrentIndex(categoryRow);
-    w.gui.cmbCategory_Click();
-    request.category = w.cmbCategory->currentText();
-    if (editVariant >= 5) {
-        w.cmbCategory->setEditText(editedCategory(request.category, editVariant));
-        request.categoryEdited = true;
-    }
-
-    const int units = w.lstFrom->count();
-    if (units == 0 || w.lstTo->count() != units)
-        fail(request, "the unit lists were not filled for a picked category");
-    w.lstFrom->setCurrentRow(int(byte(1) % unsigned(units)));
-    w.gui.lstFrom_Click();
-    request.fromUnit = w.lstFrom->currentItem()->text();
-
-    const QString typed = QString::fromUtf8(reinterpret_cast<const char*>(data) + head,
-                                            qsizetype(size - head));
-    w.txtQuantity->setText(typed);
-    request.quantityText = w.txtQuantity->text();
-    w.gui.txtQuantity_KeyPress(typed.isEmpty() ? 8 : typed.front().unicode());
-
-    w.lstTo->setCurrentRow(int(byte(2) % unsigned(units)));
-    request.toUnit = w.lstTo->currentItem()->text();
-    request.quantity = QLocale().toDouble(request.quantityText, &request.readsAsNumber);
-
-    w.fakes.messages.shown.clear();
-    w.gui.lstTo_Click();
-
-    const QList<test::ShownMessage>& shown = w.fakes.messages.shown;
-    const QString resultText = w.txtResult->text();
-    if (shown.size() > 1)
-        fail(request, "more than one message for one request", shown.last().text);
-    if (shown.size() == 1) {
-        checkMessage(request, shown.front(), resultText);
-        return;
-    }
-    if (resultText.isEmpty())
-        fail(request, "the request ended with neither a result line nor a message");
-    if (request.categoryEdited)
-        fail(request, "a conversion ran for an edited category", resultText);
-    if (!request.readsAsNumber || !std::isfinite(request.quantity))
-        fail(request, "a quantity that does not read as a number was converted", resultText);
-    if (request.category == QLatin1String("Temperatures"))
-        checkTemperatureLine(request, resultText);
-    else
-        checkUnitLine(request, resultText);
-    const Outcome outcome = lineOutcome(request.category);
-    ++g_tally[request.locale][std::size_t(outcome)];
-    g_lastReport = QLatin1String(outcomeName(outcome)) + QStringLiteral(": ") + resultText;
+    g_fakes->messages.shown.clear();
+    g_gui->lstTo_Click();
+    const QList<test::ShownMessage>& shown = g_fakes->messages.shown;
+    const QString line = g_gui->findChild<QLineEdit*>(QStringLiteral("txtResult"))->text();
+    if (shown.size() == 1)
+        return checkMessage(shown.front(), line);
+    if (!shown.isEmpty() || line.isEmpty() || r.edited || !r.reads)
+        fail("two messages, no line at all, or a line for an edited category or a text that is no number",
+             line);
+    checkLine(line);
+    g_reached.insert(r.category.toLower().chopped(1) + QStringLiteral(" line") + LocaleNames[r.locale]);
 }
 
 } // namespace
 
-const char* outcomeName(Outcome outcome)
+QStringList reachedOutcomes()
 {
-    switch (outcome) {
-    case Outcome::LengthLine: return "length line";
-    case Outcome::TemperatureLine: return "temperature line";
-    case Outcome::VolumeLine: return "volume line";
-    case Outcome::WeightLine: return "weight line";
-    case Outcome::InvalidCategory: return "invalid category";
-    case Outcome::InvalidQuantity: return "invalid quantity";
-    case Outcome::TooLowForGasMark: return "too low for a gas mark";
-    case Outcome::TooHighForGasMark: return "too high for a gas mark";
-    case Outcome::NotAGasMark: return "not a gas mark";
-    case Outcome::TooLarge: return "too large";
-    }
-    return "?";
-}
-
-const char* localeName(std::size_t locale)
-{
-    return locale == 0 ? "with a decimal dot" : "with a decimal comma";
-}
-
-const Tally& tally()
-{
-    return g_tally;
-}
-
-QString lastReport()
-{
-    return g_lastReport;
+    return g_reached.values();
 }
 
 void shutdown()
 {
-    delete g_window;
-    g_window = nullptr;
+    delete g_gui;
+    delete g_fakes;
     delete g_application;
-    g_application = nullptr;
 }
 
 } // namespace pellimor::fuzz
@@ -402,17 +198,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     using namespace pellimor::fuzz;
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    // QApplication keeps a reference to these for its whole life.
-    static int argc = 1;
+    static int argc = 1;   // QApplication keeps references to these for its whole life
     static char name[] = "pellimor_fuzz";
     static char* argv[] = {name, nullptr};
     g_application = new QApplication(argc, argv);
-    g_window = new Window;
-    if (!g_window->cmbCategory || !g_window->txtQuantity || !g_window->lstFrom
-        || !g_window->lstTo || !g_window->txtResult) {
-        std::fprintf(stderr, "The converter window lacks one of its controls.\n");
-        std::abort();
-    }
+    g_fakes = new pellimor::test::FakeServices;
+    g_gui = new pellimor::frmGUI(g_fakes->services());
     return 0;
 }
 
