@@ -24,7 +24,8 @@ static QStringList g_heard;
 static void listen(QAccessibleEvent* event)
 {
     if (event->type() == QAccessible::ValueChanged)
-        g_heard << event->object()->objectName() + "=" + static_cast<QAccessibleValueChangeEvent*>(event)->value().toString();
+        g_heard << event->object()->objectName() + "="
+                       + static_cast<QAccessibleValueChangeEvent*>(event)->value().toString();
     QAccessibleInterface* box = event->type() == QAccessible::Alert ? event->accessibleInterface() : nullptr;
     for (int i = -1; box && i < box->childCount(); ++i)
         g_heard << (i < 0 ? box : box->child(i))->text(QAccessible::Name);
@@ -50,11 +51,15 @@ class TestAccessibility : public QObject {
     void reachable(QAccessibleInterface* node, QStringList& found)
     {
         const auto labels = node->relations(QAccessible::Label);
-        const bool reached = node->state().focusable || (node->actionInterface() && !node->actionInterface()->actionNames().isEmpty());
-        const QString name = (reached && !labels.isEmpty() ? labels.first().first : node)->text(QAccessible::Name).trimmed();
+        const bool reached =
+            node->state().focusable
+            || (node->actionInterface() && !node->actionInterface()->actionNames().isEmpty());
+        const QString name =
+            (reached && !labels.isEmpty() ? labels.first().first : node)->text(QAccessible::Name).trimmed();
         if (node->role() == QAccessible::Link)
             node->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        if (node->object() && !node->object()->objectName().isEmpty() && (reached || (node->role() == QAccessible::Graphic && !name.isEmpty())))
+        if (node->object() && !node->object()->objectName().isEmpty()
+            && (reached || (node->role() == QAccessible::Graphic && !name.isEmpty())))
             found << node->object()->objectName() + "=" + name;
         for (int i = 0; i < node->childCount(); ++i)
             reachable(node->child(i), found);
@@ -79,11 +84,12 @@ private slots:
     {
         QTest::addColumn<QStringList>("named");
         QTest::addColumn<int>("links");   // each opens the web site when pressed
-        QTest::newRow("converter") << QStringList{
-            "cmbCategory=Category", "txtQuantity=Quantity", "lstFrom=Convert From...", "lstTo=To...", "txtResult=Result",
-            "imgLogo=Pellimor", "lblLearn=Learn to cook online!", "lblURL=" + frmGUI::webAddress().host(), "mnuExit=Exit",
+        QTest::newRow("converter") << QStringList{"cmbCategory=Category", "txtQuantity=Quantity",
+            "lstFrom=Convert From...", "lstTo=To...", "txtResult=Result", "imgLogo=Pellimor",
+            "lblLearn=Learn to cook online!", "lblURL=" + frmGUI::webAddress().host(), "mnuExit=Exit",
             "mnuGoToURL=Go to Brenvo's Web Site", "mnuAbout=About..."} << 3;
-        QTest::newRow("about") << QStringList{"cmdAgreement=Agreement...", "picIcon=Pellimor", "cmdOK=OK", "cmdSysInfo=System Info..."} << 0;
+        QTest::newRow("about") << QStringList{"cmdAgreement=Agreement...", "picIcon=Pellimor", "cmdOK=OK",
+            "cmdSysInfo=System Info..."} << 0;
         QTest::newRow("agreement") << QStringList{"cmdOK=OK", "txtAgreement=Freeware Licensing Agreement"} << 0;
         QTest::newRow("splash") << QStringList{"frmSplash=Pellimor"} << 0;
     }
@@ -103,21 +109,25 @@ private slots:
     {
         if (!QAccessible::isActive())
             QSKIP("Accessibility could not be switched on: Qt's private platform headers are missing");
-        const QString text = QStringLiteral("The value in the Category list box is invalid.\n\nPlease select a valid value from the list.");
+        const QString text = QStringLiteral(
+            "The value in the Category list box is invalid.\n\nPlease select a valid value from the list.");
         // Answers the box once its own event loop runs; a box that never came fails below.
         QMetaObject::invokeMethod(qApp, [] {
             if (QWidget* box = QApplication::activeModalWidget())
                 box->close();
         }, Qt::QueuedConnection);
         MessageBoxes().show(text, Critical, QStringLiteral("Invalid Value"));
-        QVERIFY2(g_heard.contains(text) && g_heard.contains(QStringLiteral("Invalid Value")), qPrintable(g_heard.join('|')));
+        QVERIFY2(g_heard.contains(text) && g_heard.contains(QStringLiteral("Invalid Value")),
+            qPrintable(g_heard.join('|')));
     }
 
     // Tab order and no focus traps: category by arrows, quantity and units typed, result reached and announced.
     void keyboardOnlyConversion()
     {
         QVERIFY(open(QStringLiteral("converter")));
-        const auto focus = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); };
+        const auto focus = [] {
+            return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+        };
         // Each arrow step on the category is a pick that sends the focus on, so Shift+Tab comes back;
         // the quantity is typed over the placeholder, and typing in a list picks the unit it begins.
         const std::tuple<const char*, const char*, Qt::Key> steps[] = {

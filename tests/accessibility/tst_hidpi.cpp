@@ -33,8 +33,9 @@ private slots:
         QCOMPARE_EQ(qGuiApp->devicePixelRatio(), qreal(ratio));
         test::FakeServices fakes;
         const std::unique_ptr<QWidget> shown(window == "converter" ? new frmGUI(fakes.services())
-                                             : window == "about"   ? static_cast<QWidget*>(new frmAbout(fakes.services()))
-                                                                   : new frmSplash);
+                                             : window == "about"
+                                                 ? static_cast<QWidget*>(new frmAbout(fakes.services()))
+                                                 : new frmSplash);
         shown->show();
         QVERIFY(QTest::qWaitForWindowExposed(shown.get()));
 
@@ -51,10 +52,14 @@ private slots:
         // Captions fit across, and wrapped ones fit downwards.
         for (QWidget* widget : shown->findChildren<QWidget*>()) {
             auto* label = qobject_cast<QLabel*>(widget);
-            const bool captioned = label ? !label->text().isEmpty() : qobject_cast<QAbstractButton*>(widget) || qobject_cast<QGroupBox*>(widget);
-            QVERIFY2(!captioned || (widget->minimumSizeHint().width() <= widget->width()
-                                    && !(label && label->wordWrap() && label->heightForWidth(widget->width()) > widget->height())),
-                     qPrintable(widget->objectName() + " is clipped"));
+            const bool captioned =
+                label ? !label->text().isEmpty()
+                      : qobject_cast<QAbstractButton*>(widget) || qobject_cast<QGroupBox*>(widget);
+            QVERIFY2(!captioned
+                         || (widget->minimumSizeHint().width() <= widget->width()
+                             && !(label && label->wordWrap()
+                                  && label->heightForWidth(widget->width()) > widget->height())),
+                qPrintable(widget->objectName() + " is clipped"));
         }
     }
 };

@@ -102,8 +102,9 @@ struct Converter {
     {
         window.show();
         window.activateWindow();
-        return QTest::qWaitForWindowActive(&window) && imgCategory && imgQuantity && imgFrom && imgTo && tmrCategory
-               && tmrQuantity && tmrFrom && tmrTo && tmrResult && tmrStop && cmbCategory && txtQuantity && txtResult && lstFrom && lstTo;
+        return QTest::qWaitForWindowActive(&window) && imgCategory && imgQuantity && imgFrom && imgTo
+               && tmrCategory && tmrQuantity && tmrFrom && tmrTo && tmrResult && tmrStop && cmbCategory
+               && txtQuantity && txtResult && lstFrom && lstTo;
     }
 
     // What a pick from the category box's list ends in.
@@ -227,7 +228,8 @@ void TestFrmGuiFlow::requests()
     else
         QVERIFY(c.click(c.lstTo, steps[6]));
 
-    const bool refused = QStringList{InvalidCategory, InvalidQuantity, TooLow, TooHigh, NotAMark, TooLarge}.contains(expected);
+    const bool refused =
+        QStringList{InvalidCategory, InvalidQuantity, TooLow, TooHigh, NotAMark, TooLarge}.contains(expected);
     QCOMPARE(c.fakes.messages.shown.size(), refused ? 1 : 0);
     QVERIFY(!c.tmrTo->isActive() && c.lstTo->isEnabled() && looks(c.lstTo, true));
     if (!refused) {
@@ -298,8 +300,8 @@ struct Session {
         const QString point = below(8) ? own : own == u"." ? "," : ".";
         const auto n = [this](int limit) { return QString::number(below(limit)); };
         const QString forms[] = {n(1000), n(1000) + point + n(100000), u'0' + point + n(100000),
-                                 QString::number(1 + below(9)) + "E+" + QString::number(below(2) ? below(311) : 300 + below(9)),
-                                 QString::number(1 + below(99999999)) + n(100000000).rightJustified(8, u'0')};
+            QString::number(1 + below(9)) + "E+" + QString::number(below(2) ? below(311) : 300 + below(9)),
+            QString::number(1 + below(99999999)) + n(100000000).rightJustified(8, u'0')};
         return sign + forms[below(5)];
     }
 
@@ -355,12 +357,14 @@ struct Session {
                 return request(category, quantity, before);
             }
         } else if (roll < 985) {   // a timer falls due
-            const QByteArray timer = std::array{"tmrCategory", "tmrQuantity", "tmrFrom", "tmrTo", "tmrResult", "tmrStop"}[below(6)];
+            const QByteArray timer = std::array{
+                "tmrCategory", "tmrQuantity", "tmrFrom", "tmrTo", "tmrResult", "tmrStop"}[below(6)];
             note("tick " + timer);
             if (c->find<QTimer>(timer)->isActive())
                 QMetaObject::invokeMethod(&c->window, (timer + "_Timer").constData());
         } else {   // a menu item or a link, with a browser that sometimes fails
-            const QByteArray target = std::array{"mnuExit", "mnuAbout", "mnuGoToURL", "lblURL", "lblLearn", "imgLogo"}[below(6)];
+            const QByteArray target =
+                std::array{"mnuExit", "mnuAbout", "mnuGoToURL", "lblURL", "lblLearn", "imgLogo"}[below(6)];
             c->fakes.browser.answer = below(4);
             const bool web = target != "mnuAbout" && target != "mnuExit", fails = !c->fakes.browser.answer;
             const qsizetype opened = c->fakes.browser.opened.size();
@@ -373,7 +377,8 @@ struct Session {
             if (target == "mnuExit")   // and the user starts afresh
                 return c->window.isVisible() ? "Exit left the window open" : reopen() ? "" : "no new window";
             const qsizetype sites = c->fakes.browser.opened.size() - opened, shown = messages.size() - before;
-            if (sites != web || about.count() != !web || shown != (web && fails) || (shown && messages.last().title != u"Pellimor"))
+            if (sites != web || about.count() != !web || shown != (web && fails)
+                || (shown && messages.last().title != u"Pellimor"))
                 return QStringLiteral("%1 sites, %2 About, %3 messages").arg(sites).arg(about.count()).arg(shown);
             return QString();
         }
@@ -386,12 +391,15 @@ struct Session {
         const qsizetype shown = messages.size() - before;
         const QString text = shown ? messages.last().text : QString();
         ++outcomes[text];
-        if (shown > 1 || c->tmrTo->isActive() || (shown && (messages.last().title != InvalidValue || messages.last().style != StopIcon)))
+        if (shown > 1 || c->tmrTo->isActive()
+            || (shown && (messages.last().title != InvalidValue || messages.last().style != StopIcon)))
             return QStringLiteral("%1 messages, the last \"%2\", or a turning pepper").arg(shown).arg(text);
         bool ok = false;
         const double quantity = QLocale().toDouble(quantityText, &ok);
         const bool refused = !ok || !std::isfinite(quantity);
-        const QString expected = !Categories.contains(category) ? InvalidCategory : refused ? InvalidQuantity : QString();
+        const QString expected = !Categories.contains(category) ? InvalidCategory
+                                 : refused                      ? InvalidQuantity
+                                                                : QString();
         // Beyond those, only an overflow or a temperature out of the gas marks may fail.
         const bool gasMarks = category == u"Temperatures" && QStringList{TooLow, TooHigh, NotAMark}.contains(text);
         if (text != expected && !(expected.isEmpty() && (text == TooLarge || gasMarks)))
@@ -401,18 +409,24 @@ struct Session {
         if (shown) {   // a failed request keeps the old line
             if (refused)
                 e.quantityPending = e.quantityRejected = true;
-            return c->txtQuantity->hasFocus() && c->wholeQuantitySelected() ? "" : "the quantity is not focused and selected";
+            return c->txtQuantity->hasFocus() && c->wholeQuantitySelected()
+                       ? ""
+                       : "the quantity is not focused and selected";
         }
         // The line names the quantity as typed and both units, its number as the locale writes it.
         e.result = c->txtResult->text();
         const QString from = selectedText(c->lstFrom), to = selectedText(c->lstTo), mark = "Gas Mark ", degrees = "° ";
         const auto quoted = [](const QString& s) { return QRegularExpression::escape(s); };
-        const QString number = QStringLiteral(R"((?!-0(?!%1))-?((0|[1-9]\d*)(%1\d{0,%2}[1-9])?|[1-9](%1\d*[1-9])?E[+-]\d\d+))")
-                                   .arg(quoted(QLocale().decimalPoint())).arg(category == u"Temperatures" ? 0 : 2);
-        const QString pattern = category != u"Temperatures"
-            ? quoted(quantityText + u' ' + plural(from, std::fabs(quantity)) + " = ") + number + " (" + quoted(to) + '|' + quoted(plural(to, 2)) + ')'
-            : quoted((from == u"Gas Mark" ? mark + quantityText : quantityText + degrees + from) + " = ")
-                  + (to == u"Gas Mark" ? quoted(mark) + number : number + quoted(degrees + to));
+        const QString number =
+            QStringLiteral(R"((?!-0(?!%1))-?((0|[1-9]\d*)(%1\d{0,%2}[1-9])?|[1-9](%1\d*[1-9])?E[+-]\d\d+))")
+                .arg(quoted(QLocale().decimalPoint()))
+                .arg(category == u"Temperatures" ? 0 : 2);
+        const QString pattern =
+            category != u"Temperatures"
+                ? quoted(quantityText + u' ' + plural(from, std::fabs(quantity)) + " = ") + number + " ("
+                      + quoted(to) + '|' + quoted(plural(to, 2)) + ')'
+                : quoted((from == u"Gas Mark" ? mark + quantityText : quantityText + degrees + from) + " = ")
+                      + (to == u"Gas Mark" ? quoted(mark) + number : number + quoted(degrees + to));
         if (!QRegularExpression('^' + pattern + '$').match(e.result).hasMatch())
             return "line \"" + e.result + "\" is not " + pattern;
         return c->tmrResult->isActive() ? QString() : "no flash greets the result";
@@ -426,27 +440,39 @@ struct Session {
             {c->window.CurrentCategory == e.category, "the remembered category"},
             {texts(c->lstFrom) == units && texts(c->lstTo) == units, "the lists' units"},
             {selectedRow(c->lstFrom) == e.fromRow && selectedRow(c->lstTo) == e.toRow, "the selections"},
-            {c->txtQuantity->isEnabled() == e.picked && c->lstFrom->isEnabled() == e.picked, "the fields after a pick"},
-            {c->tmrFrom->isActive() == e.fromPending && c->tmrQuantity->isActive() == e.quantityPending, "the steps"},
+            {c->txtQuantity->isEnabled() == e.picked && c->lstFrom->isEnabled() == e.picked,
+                "the fields after a pick"},
+            {c->tmrFrom->isActive() == e.fromPending && c->tmrQuantity->isActive() == e.quantityPending,
+                "the steps"},
             {toUsable == e.toUsable && looks(c->lstTo, toUsable), "the To list's state"},
             // The flow's rule: To opens once neither step waits; a refused quantity leaves it open.
-            {!e.picked || toUsable == (!c->tmrFrom->isActive() && (!c->tmrQuantity->isActive() || e.quantityRejected)),
-             "the To list against the steps"},
+            {!e.picked
+                    || toUsable
+                           == (!c->tmrFrom->isActive()
+                               && (!c->tmrQuantity->isActive() || e.quantityRejected)),
+                "the To list against the steps"},
             // The guide: the radish turns until the first pick, the carrot and the tomato while
             // their step waits and rest on their first picture once it is done; the pepper turns
             // over a usable To list and stands still on its first picture beside a result.
-            {c->tmrCategory->isActive() != e.picked && (!e.picked || shows(c->imgCategory, "Radis1")), "the radish"},
-            {!e.picked || (!c->imgQuantity->isHidden() && (e.quantityPending || shows(c->imgQuantity, "Carotte1"))),
-             "the carrot"},
-            {!e.picked || (!c->imgFrom->isHidden() && (e.fromPending || shows(c->imgFrom, "Tomate1"))), "the tomato"},
+            {c->tmrCategory->isActive() != e.picked && (!e.picked || shows(c->imgCategory, "Radis1")),
+                "the radish"},
+            {!e.picked
+                    || (!c->imgQuantity->isHidden()
+                        && (e.quantityPending || shows(c->imgQuantity, "Carotte1"))),
+                "the carrot"},
+            {!e.picked || (!c->imgFrom->isHidden() && (e.fromPending || shows(c->imgFrom, "Tomate1"))),
+                "the tomato"},
             {!c->tmrTo->isActive() || (toUsable && !c->imgTo->isHidden()), "the turning pepper"},
-            {e.result.isEmpty() || (!c->tmrTo->isActive() && shows(c->imgTo, "Poivron1")), "the pepper beside a result"},
-            {!c->tmrResult->isActive() || (c->tmrStop->isActive() && !e.result.isEmpty()), "a flash without a line"},
+            {e.result.isEmpty() || (!c->tmrTo->isActive() && shows(c->imgTo, "Poivron1")),
+                "the pepper beside a result"},
+            {!c->tmrResult->isActive() || (c->tmrStop->isActive() && !e.result.isEmpty()),
+                "a flash without a line"},
             {c->txtResult->text() == e.result, "the result line"},
         };
         for (const auto& [holds, what] : rules)
             if (!holds)
-                return QStringLiteral("wrong: %1 (result \"%2\", expected \"%3\")").arg(QLatin1String(what), c->txtResult->text(), e.result);
+                return QStringLiteral("wrong: %1 (result \"%2\", expected \"%3\")")
+                    .arg(QLatin1String(what), c->txtResult->text(), e.result);
         return QString();
     }
 };

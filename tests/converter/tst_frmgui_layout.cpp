@@ -186,7 +186,9 @@ void TestFrmGuiLayout::frameCycle_data()
 
     QTest::newRow("radish turns") << "Category" << "" << QStringList{"Radis1", "Radis2", "Radis3", "Radis4", "Radis1"};
     QTest::newRow("carrot rocks") << "Quantity" << "" << QStringList{"Carotte1", "Carotte2", "Carotte1"};
-    QTest::newRow("pepper turns") << "To" << "" << QStringList{"Poivron1", "Poivron2", "Poivron3", "Poivron4", "Poivron1"};
+    QTest::newRow("pepper turns") << "To"
+                                  << ""
+                                  << QStringList{"Poivron1", "Poivron2", "Poivron3", "Poivron4", "Poivron1"};
     // Any picture not of the pointer's own cycle starts it again at frame 1.
     QTest::newRow("tomato on its own icon") << "From" << "Tomate" << QStringList{"Tomate1", "Tomate2"};
     QTest::newRow("radish on the carrot's frame 2") << "Category" << "Carotte2" << QStringList{"Radis1"};
