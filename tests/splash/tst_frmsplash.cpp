@@ -48,6 +48,7 @@ void TestFrmSplash::run()
     QFETCH(QStringList, steps);
     frmSplash splash;
     splash.show();
+    QCOMPARE(splash.cursor().shape(), Qt::WaitCursor);   // the hourglass while it is shown
     QSignalSpy handOver(&splash, &frmSplash::handOver);
     for (const QString& step : steps) {
         const QString arg = step.section(u' ', 1);
