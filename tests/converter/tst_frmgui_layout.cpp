@@ -8,6 +8,8 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -126,6 +128,14 @@ void TestFrmGuiLayout::loadedWindow()
     QCOMPARE(found, (QStringList{"Lengths", "Temperatures", "Volumes", "Weights"}));
     QCOMPARE(cmbCategory->currentIndex(), -1);
     QVERIFY(control(window, "txtResult")->property("readOnly").toBool());
+    QStringList menus;   // captions with their access keys, each menu followed by its item
+    for (const QAction* menu : window.menuBar()->actions()) {
+        menus << menu->menu()->objectName() + '=' + menu->text();
+        for (const QAction* item : menu->menu()->actions())
+            menus << item->objectName() + '=' + item->text();
+    }
+    QCOMPARE(menus, (QStringList{"mnuFile=&File", "mnuExit=E&xit", "mnuOptions=&Options",
+                                 "mnuGoToURL=&Go to Brenvo's Web Site", "mnuHelp=&Help", "mnuAbout=&About..."}));
 
     // Fields not usable yet, and the result, take the theme's window colour; the
     // category box stays white.
