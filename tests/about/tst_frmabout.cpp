@@ -80,6 +80,8 @@ void TestFrmAbout::keys_data()
     QTest::newRow("Tab stops at the icon") << QKeySequence(tab) << "picIcon";
     QTest::newRow("Enter on Agreement") << QKeySequence(tab, tab, tab, Qt::Key_Return) << "cmdAgreement, agreement";
     QTest::newRow("Escape on Agreement") << QKeySequence(tab, tab, tab, Qt::Key_Escape) << "closed";
+    QTest::newRow("access key Alt+A") << QKeySequence(Qt::ALT | Qt::Key_A) << "cmdOK, agreement";
+    QTest::newRow("access key Alt+S") << QKeySequence(Qt::ALT | Qt::Key_S) << "cmdOK, system information";
 }
 
 void TestFrmAbout::keys()
@@ -93,9 +95,16 @@ void TestFrmAbout::keys()
     QCOMPARE(about.findChild<QLabel*>(QStringLiteral("lblVersion"))->text(), QStringLiteral("Version 1.4.3"));
     QSignalSpy agreement(&about, &frmAbout::agreementRequested);
     for (int i = 0; i < keys.count(); ++i)
-        QTest::keyClick(QApplication::focusWidget(), keys[i].key());
-    QTEST(QString(about.isVisible() ? QApplication::focusWidget()->objectName() : QStringLiteral("closed"))
-              + (agreement.count() ? ", agreement" : ""), "after");
+        QTest::keyClick(QApplication::focusWidget(), keys[i].key(), keys[i].keyboardModifiers());
+    // A button's access key clicks it a moment later, as its press is drawn; the focus
+    // stays where it was.
+    const auto outcome = [&] {
+        return QString(about.isVisible() ? QApplication::focusWidget()->objectName() : QStringLiteral("closed"))
+            + (agreement.count() ? ", agreement" : "")
+            + (fakes.messages.shown.isEmpty() && fakes.launcher.started.isEmpty() ? "" : ", system information");
+    };
+    QFETCH(QString, after);
+    QTRY_COMPARE(outcome(), after);
 }
 
 int runFrmAboutTests(int argc, char** argv)
