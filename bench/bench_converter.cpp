@@ -57,8 +57,7 @@ public:
 
         cmbCategory->setCurrentIndex(cmbCategory->findText(QString::fromUtf8(request.category)));
         window.cmbCategory_Click();
-        lstFrom->setCurrentRow(row(lstFrom, request.from));
-        window.lstFrom_Click();
+        lstFrom->setCurrentRow(row(lstFrom, request.from));   // the list reports the pick
         const QString quantity = QString::fromUtf8(request.quantity);
         for (QChar digit : quantity)
             window.txtQuantity_KeyPress(digit.unicode());
@@ -66,12 +65,8 @@ public:
         toRow = row(lstTo, request.to);
     }
 
-    // One To pick, as the list reports it.
-    void pickTo(int row)
-    {
-        lstTo->setCurrentRow(row);
-        window.lstTo_Click();
-    }
+    // One To pick: the list reports a change of its selection as a pick.
+    void pickTo(int row) { lstTo->setCurrentRow(row); }
 
     // A To pick by mouse, which also moves the focus to the list as a user's would.
     void clickTo()

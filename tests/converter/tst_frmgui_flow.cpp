@@ -1,6 +1,8 @@
 #include "catalogue/CollectionManager.h"
 #include "fakes/FakeServices.h"
+#include "support/QuantityText.h"
 #include "ui/converter/ImageList.h"
+#include "ui/converter/UnitListBox.h"
 #include "ui/converter/frmGUI.h"
 
 #include <QSignalSpy>
@@ -161,6 +163,14 @@ private slots:
     void cleanup() { useLocale(QStringLiteral("en")); }
     void requests_data();
     void requests();
+    void listInput_data();
+    void listInput();
+    void categoryTyping_data();
+    void categoryTyping();
+    void categoryPicks_data();
+    void categoryPicks();
+    void quantityEdits_data();
+    void quantityEdits();
     void links_data();
     void links();
     void randomSession();
@@ -251,6 +261,249 @@ void TestFrmGuiFlow::requests()
         QVERIFY(c.txtQuantity->hasFocus() && c.wholeQuantitySelected());
 }
 
+// ---- Every way of changing a list's selection ----------------------------------------
+
+void TestFrmGuiFlow::listInput_data()
+{
+    // On Weights with From "Pound", quantity "2" and To "Kilogram": the input in the From or
+    // To list ("press A", "move A", "release A" with the left button, "right A", "middle A",
+    // "ctrl A" for a Ctrl+click, "blank" for a click below the entries, or a key), then the
+    // unit selected in that list and how many picks the list reported.
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QStringList>("input");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<int>("picks");
+    for (const QString list : {"lstFrom", "lstTo"}) {
+        const QString own = list == u"lstFrom" ? "Pound" : "Kilogram";
+        const bool to = list == u"lstTo";
+        const auto row = [&](const char* name, const char* input, const QString& selected, int picks) {
+            QTest::addRow("%s: %s", qPrintable(list), name) << list << QString(input).split(u'|') << selected << picks;
+        };
+        row("click", "press Gram|release Gram", "Gram", 1);
+        // Every change on the way is a pick; a release on another entry without a move in
+        // between changes nothing more.
+        row("press on one, release on another", "press Gram|move Ounce|release Ounce", "Ounce", 2);
+        row("release elsewhere without a move", "press Gram|release Ounce", "Gram", 1);
+        row("drag across", "press Gram|move Kilogram|move Milligram|move Ounce|release Ounce", "Ounce", 4);
+        row("drag there and back", "press Gram|move Kilogram|move Gram|release Gram", "Gram", 3);
+        row("right button", "right Gram", own, 0);
+        row("middle button", "middle Milligram", own, 0);
+        row("Ctrl+click another", "ctrl Gram", "Gram", 1);
+        // The picked unit stays picked; a To click on it asks again.
+        row("Ctrl+click the selected", qPrintable("ctrl " + own), own, to);
+        row("click the selected", qPrintable("press " + own + "|release " + own), own, to);
+        row("Ctrl+Space", "Ctrl+Space", own, 0);
+        row("blank part", "blank", own, 0);
+        row("type-ahead", "G", "Gram", 1);
+        row("Home", "Home", "Gram", 1);
+        row("End", "End", "Pound", to);
+        row("Page Up", "PgUp", "Gram", 1);
+        row("Down", "Down", to ? "Milligram" : "Pound", to);
+    }
+}
+
+// However the selection changes, the list reports each change once and the line stays true.
+void TestFrmGuiFlow::listInput()
+{
+    QFETCH(QString, list);
+    QFETCH(QStringList, input);
+    QFETCH(QString, selected);
+    QFETCH(int, picks);
+    Converter c;
+    QVERIFY(c.open());
+    c.pickCategory("Weights");
+    QVERIFY(c.click(c.lstFrom, "Pound"));
+    c.type("2");
+    QVERIFY(c.click(c.lstTo, "Kilogram"));
+    QCOMPARE(c.txtResult->text(), "2 Pounds = 0.909 Kilogram");
+
+    auto* target = c.find<QListWidget>(list);
+    QSignalSpy picked(target, SIGNAL(picked()));
+    target->setFocus();
+    for (const QString& step : input) {
+        const QString unit = step.section(u' ', 1);
+        const int at = texts(target).indexOf(unit);
+        const QPoint point = at >= 0 ? target->visualItemRect(target->item(at)).center()
+                                     : QPoint(5, target->viewport()->height() - 3);   // below the entries
+        QWidget* viewport = target->viewport();
+        const QString kind = step.section(u' ', 0, 0);
+        if (kind == u"press")
+            QTest::mousePress(viewport, Qt::LeftButton, {}, point);
+        else if (kind == u"move")
+            QTest::mouseMove(viewport, point);
+        else if (kind == u"release")
+            QTest::mouseRelease(viewport, Qt::LeftButton, {}, point);
+        else if (kind == u"right" || kind == u"middle")
+            QTest::mouseClick(viewport, kind == u"right" ? Qt::RightButton : Qt::MiddleButton, {}, point);
+        else if (kind == u"ctrl")
+            QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, point);
+        else if (kind == u"blank")
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, point);
+        else
+            QTest::keySequence(target, QKeySequence(step));
+    }
+
+    QCOMPARE(selectedText(target), selected);
+    QCOMPARE(picked.count(), picks);
+    QCOMPARE(c.fakes.messages.shown.size(), 0);
+    // A From pick empties the line; the To list's picks write the line of its last unit.
+    const QString from = selectedText(c.lstFrom), to = selectedText(c.lstTo);
+    const bool lineFor = list == u"lstTo" || picks == 0;
+    QCOMPARE(c.txtResult->text().isEmpty(), !lineFor);
+    const QString line = c.txtResult->text();
+    if (lineFor)
+        QVERIFY2(line.startsWith("2 " + plural(from, 2) + " = ")
+                     && (line.endsWith(u' ' + to) || line.endsWith(u' ' + plural(to, 2))),
+                 qPrintable(line));
+}
+
+void TestFrmGuiFlow::categoryTyping_data()
+{
+    // What is typed or pasted over the category box's text, and how the editing ends.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("paste");
+    QTest::addColumn<QString>("finish");
+    for (const bool paste : {false, true}) {
+        for (const char* finish : {"Return", "Tab", "click elsewhere"}) {
+            QTest::addRow("%s, %s", paste ? "pasted" : "typed", finish) << "Volumes" << paste << QString(finish);
+            QTest::addRow("%s in other case, %s", paste ? "pasted" : "typed", finish) << "volumes" << paste << QString(finish);
+        }
+    }
+}
+
+// Typing or pasting a category's name is not picking it, however the editing ends.
+void TestFrmGuiFlow::categoryTyping()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, paste);
+    QFETCH(QString, finish);
+    Converter c;
+    QVERIFY(c.open());
+    c.pickCategory("Weights");
+    QVERIFY(c.click(c.lstFrom, "Pound"));
+    QSignalSpy activated(c.cmbCategory, &QComboBox::activated);
+    if (paste) {
+        QApplication::clipboard()->setText(text);
+        QTest::mouseClick(c.cmbCategory->lineEdit(), Qt::LeftButton);
+        QTest::keyClick(c.cmbCategory->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(c.cmbCategory->lineEdit(), Qt::Key_V, Qt::ControlModifier);
+    } else {
+        c.editCategory(text);
+    }
+    QCOMPARE(c.cmbCategory->currentText(), text);
+    if (finish == u"Return")
+        QTest::keyClick(c.cmbCategory->lineEdit(), Qt::Key_Return);
+    else if (finish == u"Tab")
+        QTest::keyClick(c.cmbCategory->lineEdit(), Qt::Key_Tab);
+    else
+        QTest::mouseClick(c.txtQuantity, Qt::LeftButton);
+
+    QCOMPARE(c.cmbCategory->lineEdit()->hasFocus(), finish == u"Return");
+    QCOMPARE(activated.count(), 0);
+    QCOMPARE(c.cmbCategory->currentText(), text);
+    QCOMPARE(c.window.CurrentCategory, "Weights");
+    QCOMPARE(texts(c.lstFrom), unitsOf("Weights"));
+    QCOMPARE(selectedText(c.lstFrom), "Pound");
+}
+
+void TestFrmGuiFlow::categoryPicks_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QString>("picked");
+    // The list's order: Lengths, Temperatures, Volumes, Weights; "Volumes" is shown at first.
+    QTest::newRow("popup click") << "popup" << "Weights";
+    QTest::newRow("Down key") << "Down" << "Weights";
+    QTest::newRow("Up key") << "Up" << "Temperatures";
+    QTest::newRow("wheel towards the top") << "wheel up" << "Temperatures";
+    QTest::newRow("wheel towards the bottom") << "wheel down" << "Weights";
+}
+
+// A pick from the list, by mouse, keys or the wheel, is a pick.
+void TestFrmGuiFlow::categoryPicks()
+{
+    QFETCH(QString, way);
+    QFETCH(QString, picked);
+    Converter c;
+    QVERIFY(c.open());
+    c.pickCategory("Volumes");
+    c.cmbCategory->setFocus();
+    if (way == u"popup") {
+        c.cmbCategory->showPopup();
+        QAbstractItemView* view = c.cmbCategory->view();
+        QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+        const QPoint at = view->visualRect(view->model()->index(c.cmbCategory->findText(picked), 0)).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    } else if (way.startsWith(u"wheel")) {
+        const int delta = way == u"wheel up" ? 120 : -120;
+        const QPointF at = QPointF(c.cmbCategory->rect().center());
+        QWheelEvent wheel(at, c.cmbCategory->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(c.cmbCategory, &wheel);
+    } else {
+        QTest::keyClick(c.cmbCategory, way == u"Up" ? Qt::Key_Up : Qt::Key_Down);
+    }
+    QTRY_COMPARE(c.window.CurrentCategory, picked);
+    QCOMPARE(texts(c.lstFrom), unitsOf(picked));
+}
+
+void TestFrmGuiFlow::quantityEdits_data()
+{
+    // Over "12" with the caret between its digits, after a result: the edit, the text
+    // after it, and whether it counts as giving the quantity.
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("gives");
+    QTest::newRow("context menu Paste, at the caret") << "menu Paste" << "132" << true;
+    QTest::newRow("Ctrl+V") << "Ctrl+V" << "132" << true;
+    QTest::newRow("Delete key") << "Delete" << "1" << false;
+    QTest::newRow("a digit") << "5" << "152" << true;
+    QTest::newRow("an arrow") << "Left" << "12" << false;
+}
+
+// Every edit of the quantity empties the line, with or without a key; only the keys that do
+// not type a character leave the quantity step as it was. A return of the focus from the
+// box's own context menu selects nothing, so Paste pastes at the caret.
+void TestFrmGuiFlow::quantityEdits()
+{
+    QFETCH(QString, edit);
+    QFETCH(QString, text);
+    QFETCH(bool, gives);
+    Converter c;
+    QVERIFY(c.open());
+    c.pickCategory("Weights");
+    c.type("12");
+    QVERIFY(c.click(c.lstFrom, "Pound"));
+    QVERIFY(c.click(c.lstTo, "Gram"));
+    QVERIFY(!c.txtResult->text().isEmpty());
+    // Back in the box with the caret after the 1, as a click there leaves it, and quantity
+    // waiting again as after a refused request.
+    QTest::mouseClick(c.txtQuantity, Qt::LeftButton);
+    c.txtQuantity->setCursorPosition(1);
+    c.window.StartStepPointer(frmGUI::Step::Quantity);
+    QApplication::clipboard()->setText("3");
+
+    if (edit.startsWith(u"menu ")) {
+        // What a right click sends; a click of QTest's would close the menu with its release.
+        const QPoint at = c.txtQuantity->rect().center();
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at, c.txtQuantity->mapToGlobal(at));
+        QApplication::sendEvent(c.txtQuantity, &rightClick);
+        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QAction* item = nullptr;
+        for (QAction* action : menu->actions())
+            if (action->text().remove(u'&').startsWith(edit.section(u' ', 1)))
+                item = action;
+        QVERIFY(item);
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    } else {
+        QTest::keySequence(c.txtQuantity, QKeySequence(edit));
+    }
+    QCOMPARE(c.txtQuantity->text(), text);
+    QCOMPARE(c.txtResult->text().isEmpty(), text != u"12");
+    QCOMPARE(c.tmrQuantity->isActive(), !gives);
+    QVERIFY(c.txtQuantity->hasFocus());
+}
+
 // ---- Random session ---------------------------------------------------------------
 
 namespace {
@@ -263,17 +516,47 @@ struct Expected {
     int fromRow = -1, toRow = -1;
 };
 
+// The line a request writes for these inputs, as a pattern: the quantity as typed and both
+// units in their number's form, the number written as the locale writes it.
+QString linePattern(const QString& category, const QString& quantityText, const QString& from, const QString& to)
+{
+    const QString mark = "Gas Mark ", degrees = "° ";
+    const auto quoted = [](const QString& s) { return QRegularExpression::escape(s); };
+    const QString number =
+        QStringLiteral(R"((?!-0(?!%1))-?((0|[1-9]\d*)(%1\d{0,%2}[1-9])?|[1-9](%1\d*[1-9])?E[+-]\d\d+))")
+            .arg(quoted(QLocale().decimalPoint()))
+            .arg(category == u"Temperatures" ? 0 : 2);
+    if (category == u"Temperatures")
+        return quoted((from == u"Gas Mark" ? mark + quantityText : quantityText + degrees + from) + " = ")
+               + (to == u"Gas Mark" ? quoted(mark) + number : number + quoted(degrees + to));
+    const double quantity = quantityOf(quantityText).value_or(0);
+    return quoted(quantityText + u' ' + plural(from, std::fabs(quantity)) + " = ") + number + " (" + quoted(to)
+           + '|' + quoted(plural(to, 2)) + ')';
+}
+
+// How a hand changes a unit list's selection; the keys' outcome is left to the list.
+enum ListWay { Click, PressMoveRelease, Drag, PressRelease, RightClick, MiddleClick, CtrlClick, CtrlSpace,
+               TypeAhead, MovingKey, BlankClick, ListWheel, ListWays };
+
 struct Session {
     explicit Session(quint64 seed) : random(seed) {}
     QRandomGenerator random;
     std::unique_ptr<Converter> c;
     Expected e;
     QMap<QString, int> outcomes;   // how the requests ended, by message (empty: a line)
+    QMap<QString, int> drawn;      // how often each kind of input was drawn
     QStringList log;
     int index = 0;
+    // The line a failed To pick leaves standing, and the inputs it was refused for.
+    struct Kept { QString line, quantity, from, to; } kept;
+    // What each pick of the To list during one input left behind, and the first untrue line.
+    QList<std::pair<qsizetype, QString>> afterPicks;
+    qsizetype messagesSeen = 0;
+    QString untrueDuringInput;
 
     int below(int n) { return int(random.bounded(n)); }
     void note(const QString& what) { log << QString::number(index) + QStringLiteral(": ") + what; }
+    void draw(const QString& kind) { ++drawn[kind]; }
 
     bool reopen()
     {
@@ -281,7 +564,21 @@ struct Session {
         useLocale(below(2) ? "de" : "en");
         c = std::make_unique<Converter>();
         e = Expected{};
+        kept = {};
         note("new window, locale " + QLocale().name());
+        // Runs after the window's own handler: the line must be true after every pick, the
+        // ones in the middle of a drag too.
+        QObject::connect(qobject_cast<UnitListBox*>(c->lstTo), &UnitListBox::picked, &c->window, [this] {
+            // A refused pick leaves the last good line standing beside the units it was refused for.
+            const qsizetype shown = c->fakes.messages.shown.size();
+            if (shown > messagesSeen)
+                kept = {c->txtResult->text(), c->txtQuantity->text(), selectedText(c->lstFrom),
+                        selectedText(c->lstTo)};
+            messagesSeen = shown;
+            afterPicks.append({shown, c->txtResult->text()});
+            if (untrueDuringInput.isEmpty())
+                untrueDuringInput = untrue();
+        });
         return c->open();
     }
 
@@ -293,69 +590,256 @@ struct Session {
     }
 
     // Numbers of every size, past the double's range and with more digits than it holds,
-    // sometimes with the other locale's separator.
+    // sometimes with the other locale's separator or with digit grouping.
     QString randomNumber()
     {
         const QString sign = below(5) ? "" : "-", own = QLocale().decimalPoint();
-        const QString point = below(8) ? own : own == u"." ? "," : ".";
+        const QString other = own == u"." ? "," : ".";
+        const QString point = below(8) ? own : other;
         const auto n = [this](int limit) { return QString::number(below(limit)); };
         const QString forms[] = {n(1000), n(1000) + point + n(100000), u'0' + point + n(100000),
             QString::number(1 + below(9)) + "E+" + QString::number(below(2) ? below(311) : 300 + below(9)),
-            QString::number(1 + below(99999999)) + n(100000000).rightJustified(8, u'0')};
-        return sign + forms[below(5)];
+            QString::number(1 + below(99999999)) + n(100000000).rightJustified(8, u'0'),
+            QString::number(1 + below(999)) + other + n(1000).rightJustified(3, u'0')};   // "1,000", "0.455"
+        return sign + forms[below(6)];
+    }
+
+    // The line is empty, or true to the quantity in the box and the units selected now, or
+    // the line a refused To pick kept, while nothing it was refused for has changed.
+    QString untrue() const
+    {
+        const QString line = c->txtResult->text(), from = selectedText(c->lstFrom), to = selectedText(c->lstTo);
+        const QString quantity = c->txtQuantity->text();
+        if (line.isEmpty() || (line == kept.line && quantity == kept.quantity && from == kept.from && to == kept.to))
+            return QString();
+        if (from.isEmpty() || to.isEmpty())
+            return "the line \"" + line + "\" stands beside a list with no unit selected";
+        // The category box's text at the request chose the line's form: degrees, or plain numbers.
+        for (const QString category : {"Temperatures", "Weights"})
+            if (QRegularExpression('^' + linePattern(category, quantity, from, to) + '$').match(line).hasMatch())
+                return QString();
+        return QStringLiteral("the line \"%1\" is not the one for \"%2\" %3 to %4").arg(line, quantity, from, to);
+    }
+
+    QPoint rowPoint(QListWidget* list, int row) const { return list->visualItemRect(list->item(row)).center(); }
+
+    QList<int> visibleRows(QListWidget* list) const
+    {
+        QList<int> rows;
+        for (int row = 0; row < list->count(); ++row)
+            if (list->viewport()->rect().contains(list->visualItemRect(list->item(row))))
+                rows << row;
+        return rows;
+    }
+
+    // One random input in a unit list. The rows the left button lands on, pressed, moved
+    // over and released, in order, are what the selection must follow; `click` marks a
+    // press and release on one entry.
+    struct ListInput { ListWay way; QList<int> path; bool click = false; };
+
+    ListInput listInput(QListWidget* list)
+    {
+        QWidget* viewport = list->viewport();
+        ListInput in{ListWay(below(ListWays)), {}};
+        const int a = list->count() ? below(list->count()) : -1;
+        if (a >= 0)
+            list->scrollToItem(list->item(a));
+        const QList<int> visible = visibleRows(list);
+        const int b = visible.isEmpty() ? -1 : visible[below(int(visible.size()))];
+        const QPoint blank(4, viewport->height() - 2);
+        const int selectedBefore = selectedRow(list);
+        // Keys reach the list a person has gone to.
+        if (in.way >= CtrlSpace && in.way <= MovingKey && list->isEnabled())
+            list->setFocus();
+        switch (in.way) {
+        case Click:
+        case CtrlClick:
+            if (a < 0)
+                break;
+            QTest::mouseClick(viewport, Qt::LeftButton, in.way == Click ? Qt::NoModifier : Qt::ControlModifier,
+                              rowPoint(list, a));
+            in.path = {a};
+            in.click = true;
+            break;
+        case PressMoveRelease:
+        case PressRelease:
+        case Drag:
+            if (a < 0)
+                break;
+            QTest::mousePress(viewport, Qt::LeftButton, {}, rowPoint(list, a));
+            in.path = {a};
+            if (in.way == Drag) {
+                for (int row = a; row != b; row += b > a ? 1 : -1) {
+                    QTest::mouseMove(viewport, rowPoint(list, row + (b > a ? 1 : -1)));
+                    in.path << row + (b > a ? 1 : -1);
+                }
+            } else if (in.way == PressMoveRelease) {
+                QTest::mouseMove(viewport, rowPoint(list, b));
+                in.path << b;
+            }
+            QTest::mouseRelease(viewport, Qt::LeftButton, {}, rowPoint(list, b));
+            // A press on the entry already selected may begin a drag, so the view leaves the
+            // selection to the release: the entry under it is selected then.
+            if (in.way == PressRelease && a == selectedBefore)
+                in.path << b;
+            in.click = a == b;
+            break;
+        case RightClick:
+        case MiddleClick:
+            QTest::mouseClick(viewport, in.way == RightClick ? Qt::RightButton : Qt::MiddleButton, {},
+                              a >= 0 ? rowPoint(list, a) : blank);
+            break;
+        case BlankClick:
+            // Below the last entry where the list is not full; on an entry it would be a click.
+            if (b >= 0 && list->visualItemRect(list->item(list->count() - 1)).bottom() >= blank.y())
+                break;
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, blank);
+            break;
+        case ListWheel: {
+            const QPointF at(viewport->rect().center());
+            QWheelEvent wheel(at, viewport->mapToGlobal(at), {}, {0, below(2) ? 120 : -120}, Qt::NoButton, {},
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(viewport, &wheel);
+            break;
+        }
+        case CtrlSpace:
+            QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+            break;
+        case TypeAhead:
+            QTest::keyClick(list, "cfgklmopqt"[below(10)]);
+            break;
+        case MovingKey:
+        case ListWays:
+            QTest::keyClick(list, std::array{Qt::Key_Up, Qt::Key_Down, Qt::Key_Home, Qt::Key_End, Qt::Key_PageUp,
+                                             Qt::Key_PageDown}[below(6)]);
+            break;
+        }
+        return in;
+    }
+
+    QString listAction(bool to)
+    {
+        QListWidget* list = to ? c->lstTo : c->lstFrom;
+        const QList<ShownMessage>& messages = c->fakes.messages.shown;
+        const qsizetype before = messages.size();
+        const int was = selectedRow(list);
+        const QString category = c->cmbCategory->currentText(), quantity = c->txtQuantity->text();
+        const QString lineBefore = c->txtResult->text();
+        QSignalSpy picks(list, SIGNAL(picked()));
+        afterPicks.clear();
+        messagesSeen = before;
+        const ListInput in = listInput(list);
+        static const char* const names[] = {"click", "press, move, release", "drag", "press and release apart",
+            "right click", "middle click", "Ctrl+click", "Ctrl+Space", "type-ahead", "moving key", "blank click",
+            "wheel"};
+        draw(QLatin1String(names[in.way]));
+        QStringList path;
+        for (int row : in.path)
+            path << QString::number(row);
+        note(QStringLiteral("%1 list: %2 %3 (was %4; category \"%5\", quantity \"%6\")")
+                 .arg(to ? "To" : "From", names[in.way], path.join(u'>')).arg(was).arg(category, quantity));
+
+        // Each change of the selection is one pick; a click on the To unit already picked asks again.
+        const bool usable = list->isEnabled();
+        int expected = was, changes = 0;
+        if (in.way >= CtrlSpace && in.way <= MovingKey) {
+            expected = selectedRow(list);
+            changes = expected != was;
+            if (was >= 0 && expected < 0)
+                return "a key left the list with no unit selected";
+        } else if (usable) {
+            for (int row : in.path)
+                if (row != expected) {
+                    expected = row;
+                    ++changes;
+                }
+        }
+        const bool again = to && usable && in.click && !changes && in.path.value(0) == was;
+        if (selectedRow(list) != expected || picks.count() != changes + again)
+            return QStringLiteral("selected row %1, %2 picks; expected row %3, %4 picks")
+                .arg(selectedRow(list)).arg(picks.count()).arg(expected).arg(changes + again);
+        if (!to) {
+            if (changes && e.picked) {
+                e.fromRow = expected;
+                stepDone(e.fromPending);
+            }
+            return messages.size() == before ? QString() : QStringLiteral("a message without a request");
+        }
+        if (!changes && !again)
+            return messages.size() == before ? QString() : QStringLiteral("a message without a request");
+        if (!untrueDuringInput.isEmpty())
+            return "during the input: " + untrueDuringInput;
+        e.toRow = expected;
+        // Each pick is a request of its own; the last one decides what stands now.
+        qsizetype last = before;
+        for (qsizetype i = 0; i + 1 < afterPicks.size(); ++i) {
+            if (afterPicks[i].first - last > 1)
+                return "a pick showed two messages";
+            last = afterPicks[i].first;
+        }
+        if (afterPicks.size() > 1)
+            e.result = afterPicks[afterPicks.size() - 2].second;
+        else
+            e.result = lineBefore;
+        return request(category, quantity, last);
     }
 
     QString act()
     {
         const QList<ShownMessage>& messages = c->fakes.messages.shown;
         const qsizetype before = messages.size();
+        untrueDuringInput.clear();
         const int roll = below(1000), k = below(4);
-        if (roll < 100) {   // a pick from the category box's list
+        if (roll < 70) {   // a pick from the category box's list
+            draw("category pick");
             note("pick " + Categories[k]);
             c->pickCategory(Categories[k]);
-            e = Expected{};
-            e.picked = e.fromPending = e.quantityPending = true;
-            e.category = Categories[k];
-            // The placeholder has the focus, wholly selected, so the first key replaces it.
-            if (c->txtQuantity->text() != Placeholder || !c->txtQuantity->hasFocus() || !c->wholeQuantitySelected()
-                || !looks(c->txtQuantity, true) || !c->imgTo->isHidden())
-                return "the quantity box or the pepper after a pick";
-        } else if (roll < 120) {   // typing over the category box's text
-            const QString text = QStringList{"weights", "Volumes", "WEIGHTS", " Lengths", "", "Temp\r"}[below(6)];
-            note("type \"" + text + "\" over the category");
-            c->editCategory(text);
-        } else if (roll < 250) {   // a click in the From list
-            const int row = below(qMax(1, c->lstFrom->count()));
-            note(QStringLiteral("click From row %1").arg(row));
-            if (!c->clickRow(c->lstFrom, row)) {
-                QTest::mouseClick(c->lstFrom->viewport(), Qt::LeftButton);   // lands on nothing
-            } else if (e.picked && row != e.fromRow) {
-                e.fromRow = row;
-                stepDone(e.fromPending);
+            return categoryPicked();
+        } else if (roll < 90) {   // the category box's keys or the wheel over it
+            const int was = c->cmbCategory->currentIndex();
+            QSignalSpy activated(c->cmbCategory, &QComboBox::activated);
+            if (k < 2) {
+                draw("category key");
+                note(k ? "Down in the category box" : "Up in the category box");
+                QTest::keyClick(c->cmbCategory, k ? Qt::Key_Down : Qt::Key_Up);
+            } else {
+                draw("category wheel");
+                note("wheel over the category box");
+                const QPointF at(c->cmbCategory->rect().center());
+                QWheelEvent wheel(at, c->cmbCategory->mapToGlobal(at), {}, {0, k == 2 ? 120 : -120},
+                                  Qt::NoButton, {}, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(c->cmbCategory, &wheel);
             }
-        } else if (roll < 550) {   // a key, or a whole number typed over the quantity
-            static const QStringList keys{"0", "5", "9", ".", ",", "-", "E", "a", " ", "\b", "\b", "\r", "\x1b"};
-            const QString typed = k ? keys[below(int(keys.size()))] : randomNumber();
-            const bool counts = below(5);   // Delete and the moving keys do not give the quantity
-            note(counts ? "type \"" + typed + '"' : "a key that moves");
-            if (!k && c->txtQuantity->isEnabled())
-                c->txtQuantity->selectAll();
-            if (counts)
-                c->type(typed);
+            if (activated.count() != (c->cmbCategory->currentIndex() != was))
+                return "a pick without a move in the list, or a move without a pick";
+            return activated.count() ? categoryPicked() : QString();
+        } else if (roll < 120) {   // typing or pasting over the category box's text
+            const QString text = QStringList{"weights", "Volumes", "WEIGHTS", " Lengths", "", "Temperatures"}[below(6)];
+            const bool paste = below(2);
+            const int finish = below(3);
+            draw(paste ? "category paste" : "category typing");
+            note(QStringLiteral("%1 \"%2\" over the category, then %3")
+                     .arg(paste ? "paste" : "type", text, QStringList{"Return", "Tab", "a click elsewhere"}[finish]));
+            if (paste) {
+                QApplication::clipboard()->setText(text.isEmpty() ? QStringLiteral(" ") : text);
+                QTest::mouseClick(c->cmbCategory->lineEdit(), Qt::LeftButton);
+                QTest::keyClick(c->cmbCategory->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClick(c->cmbCategory->lineEdit(), Qt::Key_V, Qt::ControlModifier);
+            } else {
+                c->editCategory(text);
+            }
+            if (finish == 0)
+                QTest::keyClick(c->cmbCategory->lineEdit(), Qt::Key_Return);
+            else if (finish == 1)
+                QTest::keyClick(c->cmbCategory->lineEdit(), Qt::Key_Tab);
             else
-                QTest::keyClick(c->txtQuantity, std::array{Qt::Key_Delete, Qt::Key_Left, Qt::Key_Home, Qt::Key_End}[k]);
-            if (e.picked && counts)
-                stepDone(e.quantityPending);
-        } else if (roll < 820) {   // a click in the To list
-            const QString category = c->cmbCategory->currentText(), quantity = c->txtQuantity->text();
-            const int row = below(qMax(1, c->lstTo->count()));
-            note(QStringLiteral("click To row %1 (category \"%2\", quantity \"%3\")").arg(row).arg(category, quantity));
-            if (!c->clickRow(c->lstTo, row)) {
-                QTest::mouseClick(c->lstTo->viewport(), Qt::LeftButton);
-            } else if (e.toUsable) {   // a click on the selected row converts too
-                e.toRow = row;
-                return request(category, quantity, before);
-            }
+                QTest::mouseClick(c->txtResult, Qt::LeftButton);
+        } else if (roll < 260) {   // the From list
+            return listAction(false);
+        } else if (roll < 540) {   // the quantity box
+            return quantityAction();
+        } else if (roll < 820) {   // the To list
+            return listAction(true);
         } else if (roll < 985) {   // a timer falls due
             const QByteArray timer = std::array{
                 "tmrCategory", "tmrQuantity", "tmrFrom", "tmrTo", "tmrResult", "tmrStop"}[below(6)];
@@ -385,6 +869,85 @@ struct Session {
         return messages.size() == before ? QString() : QStringLiteral("a message without a request");
     }
 
+    QString categoryPicked()
+    {
+        e = Expected{};
+        e.picked = e.fromPending = e.quantityPending = true;
+        e.category = c->cmbCategory->currentText();
+        // The placeholder has the focus, wholly selected, so the first key replaces it.
+        if (c->txtQuantity->text() != Placeholder || !c->txtQuantity->hasFocus() || !c->wholeQuantitySelected()
+            || !looks(c->txtQuantity, true) || !c->imgTo->isHidden())
+            return "the quantity box or the pepper after a pick";
+        return QString();
+    }
+
+    QString quantityAction()
+    {
+        static const QStringList keys{"0", "5", "9", ".", ",", "-", "E", "a", " ", "\b", "\b", "\r", "\x1b"};
+        const QString text = c->txtQuantity->text();
+        const int way = below(20);
+        bool counts = false;
+        if (way < 12) {   // a key that types a character
+            const QString typed = keys[below(int(keys.size()))];
+            draw("quantity key");
+            note("type \"" + typed + '"');
+            c->type(typed);
+            counts = true;
+        } else if (way < 15) {   // a whole number typed over it
+            const QString typed = randomNumber();
+            draw("quantity number");
+            note("type \"" + typed + "\" over the quantity");
+            if (c->txtQuantity->isEnabled())
+                c->txtQuantity->selectAll();
+            c->type(typed);
+            counts = true;
+        } else if (way < 18) {   // Delete, or a key that only moves
+            const auto key = std::array{Qt::Key_Delete, Qt::Key_Left, Qt::Key_Home, Qt::Key_End}[below(4)];
+            draw("quantity Delete or moving key");
+            note(key == Qt::Key_Delete ? "Delete" : "a key that moves");
+            QTest::keyClick(c->txtQuantity, key);
+            if (c->txtQuantity->text() != text)   // the line would no longer be the quantity's
+                e.result.clear();
+        } else if (way == 18) {   // pasted, by the keys or from the box's context menu
+            const QString pasted = below(2) ? randomNumber() : QStringLiteral("x1");
+            const bool menu = below(2) && c->txtQuantity->isEnabled();
+            draw(menu ? "quantity menu paste" : "quantity Ctrl+V");
+            note(QStringLiteral("paste \"%1\" into the quantity%2").arg(pasted, menu ? " from its menu" : ""));
+            QApplication::clipboard()->setText(pasted);
+            if (menu) {
+                c->txtQuantity->setFocus();
+                const QPoint at = c->txtQuantity->rect().center();
+                QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at, c->txtQuantity->mapToGlobal(at));
+                QApplication::sendEvent(c->txtQuantity, &rightClick);
+                auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                if (!popup)
+                    return "no context menu";
+                const auto actions = popup->actions();
+                const auto paste = std::find_if(actions.begin(), actions.end(), [](QAction* action) {
+                    return action->text().remove(u'&').startsWith(u"Paste");
+                });
+                if (paste == actions.end())
+                    return "no Paste in the context menu";
+                QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(*paste).center());
+            } else {
+                if (c->txtQuantity->isEnabled())
+                    c->txtQuantity->setFocus();
+                QTest::keyClick(c->txtQuantity, Qt::Key_V, Qt::ControlModifier);
+            }
+            counts = c->txtQuantity->isEnabled();
+        } else {   // the wheel over the quantity or the result box
+            draw("wheel over a box");
+            note("wheel over a box");
+            QWidget* box = below(2) ? static_cast<QWidget*>(c->txtQuantity) : c->txtResult;
+            const QPointF at(box->rect().center());
+            QWheelEvent wheel(at, box->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(box, &wheel);
+        }
+        if (e.picked && counts)
+            stepDone(e.quantityPending);
+        return QString();
+    }
+
     QString request(const QString& category, const QString& quantityText, qsizetype before)
     {
         const QList<ShownMessage>& messages = c->fakes.messages.shown;
@@ -394,20 +957,18 @@ struct Session {
         if (shown > 1 || c->tmrTo->isActive()
             || (shown && (messages.last().title != InvalidValue || messages.last().style != StopIcon)))
             return QStringLiteral("%1 messages, the last \"%2\", or a turning pepper").arg(shown).arg(text);
-        bool ok = false;
-        const double quantity = QLocale().toDouble(quantityText, &ok);
-        const bool refused = !ok || !std::isfinite(quantity);
+        const std::optional<double> quantity = quantityOf(quantityText);
         const QString expected = !Categories.contains(category) ? InvalidCategory
-                                 : refused                      ? InvalidQuantity
-                                                                : QString();
+                                 : !quantity                     ? InvalidQuantity
+                                                                 : QString();
         // Beyond those, only an overflow or a temperature out of the gas marks may fail.
         const bool gasMarks = category == u"Temperatures" && QStringList{TooLow, TooHigh, NotAMark}.contains(text);
         if (text != expected && !(expected.isEmpty() && (text == TooLarge || gasMarks)))
             return QStringLiteral("%1 \"%2\" gave \"%3\"").arg(category, quantityText, text);
-        if (text == InvalidCategory)
-            return c->cmbCategory->hasFocus() ? "" : "the focus is not on the category box";
-        if (shown) {   // a failed request keeps the old line
-            if (refused)
+        if (shown) {   // a failed request keeps the old line, for as long as nothing changes
+            if (text == InvalidCategory)
+                return c->cmbCategory->hasFocus() ? "" : "the focus is not on the category box";
+            if (!quantity)
                 e.quantityPending = e.quantityRejected = true;
             return c->txtQuantity->hasFocus() && c->wholeQuantitySelected()
                        ? ""
@@ -415,18 +976,7 @@ struct Session {
         }
         // The line names the quantity as typed and both units, its number as the locale writes it.
         e.result = c->txtResult->text();
-        const QString from = selectedText(c->lstFrom), to = selectedText(c->lstTo), mark = "Gas Mark ", degrees = "° ";
-        const auto quoted = [](const QString& s) { return QRegularExpression::escape(s); };
-        const QString number =
-            QStringLiteral(R"((?!-0(?!%1))-?((0|[1-9]\d*)(%1\d{0,%2}[1-9])?|[1-9](%1\d*[1-9])?E[+-]\d\d+))")
-                .arg(quoted(QLocale().decimalPoint()))
-                .arg(category == u"Temperatures" ? 0 : 2);
-        const QString pattern =
-            category != u"Temperatures"
-                ? quoted(quantityText + u' ' + plural(from, std::fabs(quantity)) + " = ") + number + " ("
-                      + quoted(to) + '|' + quoted(plural(to, 2)) + ')'
-                : quoted((from == u"Gas Mark" ? mark + quantityText : quantityText + degrees + from) + " = ")
-                      + (to == u"Gas Mark" ? quoted(mark) + number : number + quoted(degrees + to));
+        const QString pattern = linePattern(category, quantityText, selectedText(c->lstFrom), selectedText(c->lstTo));
         if (!QRegularExpression('^' + pattern + '$').match(e.result).hasMatch())
             return "line \"" + e.result + "\" is not " + pattern;
         return c->tmrResult->isActive() ? QString() : "no flash greets the result";
@@ -469,6 +1019,8 @@ struct Session {
                 "a flash without a line"},
             {c->txtResult->text() == e.result, "the result line"},
         };
+        if (const QString problem = untrue(); !problem.isEmpty())
+            return problem;
         for (const auto& [holds, what] : rules)
             if (!holds)
                 return QStringLiteral("wrong: %1 (result \"%2\", expected \"%3\")")
@@ -538,8 +1090,18 @@ void TestFrmGuiFlow::randomSession()
                              .arg(session.index - 1).arg(problem).arg(seed).arg(session.log.join("\n  "))));
     // A session that never converted, or never failed, would have proved little.
     const auto& outcomes = session.outcomes;
-    if (actions >= 2000)
-        QVERIFY(outcomes.value(QString()) && outcomes.value(InvalidCategory) && outcomes.value(InvalidQuantity));
+    if (actions < 2000)
+        return;
+    QVERIFY(outcomes.value(QString()) && outcomes.value(InvalidCategory) && outcomes.value(InvalidQuantity));
+    // Nor one that left a way of input out.
+    const QStringList kinds{"category pick", "category key", "category wheel", "category typing",
+        "category paste", "click", "press, move, release", "drag", "press and release apart", "right click",
+        "middle click", "Ctrl+click", "Ctrl+Space", "type-ahead", "moving key", "blank click", "wheel",
+        "quantity key", "quantity number", "quantity Delete or moving key", "quantity menu paste",
+        "quantity Ctrl+V", "wheel over a box"};
+    for (const QString& kind : kinds)
+        QVERIFY2(session.drawn.value(kind) > 0, qPrintable("never drawn: " + kind));
+    QCOMPARE(session.drawn.size(), kinds.size());
 }
 
 QTEST_MAIN(TestFrmGuiFlow)

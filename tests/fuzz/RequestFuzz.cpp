@@ -1,6 +1,7 @@
 #include "fuzz/RequestFuzz.h"
 
 #include "fakes/FakeServices.h"
+#include "support/QuantityText.h"
 #include "ui/converter/frmGUI.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace pellimor::fuzz {
 namespace {
@@ -151,8 +153,8 @@ void runRequest(const std::uint8_t* data, std::size_t size)
         category->setEditText(variant == 5 ? r.category.toLower()
                               : variant == 6 ? r.category + u' ' : QStringLiteral("(Select a category)"));
     }
+    // A change of a list's selection is the user's pick, whoever makes it.
     from->setCurrentRow(int(byte(1) % unsigned(from->count())));
-    g_gui->lstFrom_Click();
     r.from = from->currentItem()->text();
 
     const std::size_t head = std::min<std::size_t>(size, 3);
@@ -160,13 +162,13 @@ void runRequest(const std::uint8_t* data, std::size_t size)
     quantity->setText(typed);
     r.text = quantity->text();
     g_gui->txtQuantity_KeyPress(typed.isEmpty() ? 8 : typed.front().unicode());
-    to->setCurrentRow(int(byte(2) % unsigned(to->count())));
-    r.to = to->currentItem()->text();
-    r.quantity = QLocale().toDouble(r.text, &r.reads);
-    r.reads = r.reads && std::isfinite(r.quantity);
+    const std::optional<double> reads = test::quantityOf(r.text);
+    r.reads = reads.has_value();
+    r.quantity = reads.value_or(0);
 
     g_fakes->messages.shown.clear();
-    g_gui->lstTo_Click();
+    to->setCurrentRow(int(byte(2) % unsigned(to->count())));
+    r.to = to->currentItem()->text();
     const QList<test::ShownMessage>& shown = g_fakes->messages.shown;
     const QString line = g_gui->findChild<QLineEdit*>(QStringLiteral("txtResult"))->text();
     if (shown.size() == 1)

@@ -1,8 +1,25 @@
 #include "ui/converter/CategoryBox.h"
 
 #include <QLineEdit>
+#include <QValidator>
 
 namespace pellimor {
+
+namespace {
+
+// Typed text is never finished. A combo box whose edit field finishes editing (Enter,
+// or the focus leaving) looks the typed text up in its list and reports a match as a
+// pick, so typing "weights" and pressing Tab would pick "Weights". An edit field only
+// finishes on input its validator accepts; this one accepts anything as typing and
+// nothing as finished. The list's own picks, by mouse, keys or the wheel, do not go
+// through the edit field and stay picks.
+class NeverFinished final : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString&, int&) const override { return Intermediate; }
+};
+
+} // namespace
 
 CategoryBox::CategoryBox(QWidget* parent)
     : QComboBox(parent)
@@ -11,11 +28,7 @@ CategoryBox::CategoryBox(QWidget* parent)
     setInsertPolicy(QComboBox::NoInsert);
     // Completion would turn typing into picks; typed text must stay just text.
     setCompleter(nullptr);
-    // When its edit field finishes editing (Enter, or the focus leaving), a combo box
-    // looks the typed text up in its list and reports a match as a pick. Here typing
-    // a category's name is not picking it: nothing happens until a conversion is asked
-    // for, which then reads whatever the box holds.
-    disconnect(lineEdit(), SIGNAL(editingFinished()), this, SLOT(_q_editingFinished()));
+    setValidator(new NeverFinished(this));
 }
 
 void CategoryBox::showPopup()

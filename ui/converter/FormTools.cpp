@@ -94,6 +94,15 @@ QFont arial(double pointSize, bool bold, bool italic)
     return withStyle(font, pointSize, bold, italic, false);
 }
 
+QTimer* newTimer(QObject& window, const char* name, int interval)
+{
+    auto* timer = new QTimer(&window);
+    timer->setObjectName(QLatin1String(name));
+    timer->setTimerType(Qt::PreciseTimer);
+    timer->setInterval(interval);
+    return timer;
+}
+
 void switchOn(QTimer& timer)
 {
     if (!timer.isActive())

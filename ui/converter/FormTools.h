@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class QLabel;
+class QObject;
 class QPixmap;
 class QTimer;
 class QWidget;
@@ -42,6 +43,11 @@ void setForeground(QWidget& widget, std::uint32_t value);
 // same size and weight stands in for it.
 QFont sansSerif(double pointSize, bool bold = false, bool italic = false, bool underline = false);
 QFont arial(double pointSize, bool bold = false, bool italic = false);
+
+// A window timer, named and parented to its window, stopped. It fires at its interval
+// or later, never before: Qt's default timers may fire up to a twentieth early, which
+// would hand the splash over at 3325 ms instead of 3500.
+QTimer* newTimer(QObject& window, const char* name, int interval);
 
 // Switching on a timer that already runs must leave its schedule alone, which
 // QTimer::start() would not: it restarts the period. Every "switch on" goes here.

@@ -1,12 +1,16 @@
 #include "ui/converter/QuantityBox.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
+
+#include <utility>
 
 namespace pellimor {
 
 QuantityBox::QuantityBox(QWidget* parent)
     : QLineEdit(parent)
 {
+    connect(this, &QLineEdit::textEdited, this, &QuantityBox::textWasEdited);
 }
 
 void QuantityBox::keyPressEvent(QKeyEvent* event)
@@ -29,13 +33,28 @@ void QuantityBox::keyPressEvent(QKeyEvent* event)
     }
     if (code >= 0)
         emit keyPress(code);
+    const Key outer = std::exchange(m_key, code >= 0 ? Key::Character : Key::Other);
     QLineEdit::keyPressEvent(event);
+    m_key = outer;
+}
+
+void QuantityBox::textWasEdited()
+{
+    switch (m_key) {
+    case Key::Character: break;   // already reported, before the character went in
+    case Key::Other: emit editedWithoutCharacter(); break;
+    case Key::None: emit keyPress(0); break;
+    }
 }
 
 void QuantityBox::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    emit gotFocus();
+    // The focus coming back from a popup, the box's own context menu above all, is
+    // the same focus going on: selecting everything then would make the menu's Paste
+    // replace the text instead of pasting at the caret.
+    if (event->reason() != Qt::PopupFocusReason)
+        emit gotFocus();
 }
 
 } // namespace pellimor

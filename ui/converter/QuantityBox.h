@@ -6,7 +6,10 @@ namespace pellimor {
 
 // The quantity box reports each key that types a character (Backspace, Enter and
 // Escape included; Delete, arrows and function keys not) before the character goes
-// in, and when it receives the focus.
+// in, and when it receives the focus. Text that arrives without a key (pasted from the
+// context menu or with the middle button, dropped, or committed by an input method)
+// is reported as typed. An edit by a key that types no character, such as Delete, is
+// reported as an edit only.
 class QuantityBox : public QLineEdit {
     Q_OBJECT
 
@@ -16,10 +19,18 @@ public:
 signals:
     void keyPress(int keyAscii);
     void gotFocus();
+    // The text was changed by a key that does not count as typing.
+    void editedWithoutCharacter();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+
+private:
+    void textWasEdited();
+
+    enum class Key { None, Character, Other };
+    Key m_key = Key::None;   // the key being handled, if any
 };
 
 } // namespace pellimor

@@ -35,6 +35,7 @@
 
 #include <array>
 #include <cmath>
+#include <optional>
 
 namespace pellimor {
 
@@ -217,6 +218,7 @@ void frmGUI::createControls()
     form::setBackground(*txtQuantity, form::MenuBackground);
     connect(txtQuantity, &QuantityBox::keyPress, this, &frmGUI::txtQuantity_KeyPress);
     connect(txtQuantity, &QuantityBox::gotFocus, this, &frmGUI::txtQuantity_GotFocus);
+    connect(txtQuantity, &QuantityBox::editedWithoutCharacter, this, &frmGUI::quantityEdited);
     makeImage(fraQuantity, "imgQuantity", 2520, 240)->hide();
 
     // From and To units.
@@ -338,8 +340,7 @@ void frmGUI::createTimers()
 {
     auto makeTimer = [this](const char* name, int interval, bool running,
                             void (frmGUI::*handler)()) {
-        auto* timer = named(new QTimer(this), name);
-        timer->setInterval(interval);
+        QTimer* timer = form::newTimer(*this, name, interval);
         connect(timer, &QTimer::timeout, this, handler);
         if (running)
             timer->start();
@@ -568,6 +569,14 @@ void frmGUI::txtQuantity_KeyPress(int /*keyAscii*/)
     m_txtResult->clear();
 }
 
+void frmGUI::quantityEdited()
+{
+    // Delete and its kind change the quantity without giving it, so the steps stay as
+    // they are; but a line for a quantity the box no longer holds would be untrue.
+    StopVeggieFlash();
+    m_txtResult->clear();
+}
+
 void frmGUI::txtQuantity_GotFocus()
 {
     m_txtQuantity->setSelection(0, int(m_txtQuantity->text().size()));
@@ -604,13 +613,11 @@ void frmGUI::lstTo_Click()
 
         const QString fromUnit = m_lstFrom->selectedText();
         const QString toUnit = m_lstTo->selectedText();
-        bool ok = false;
-        const double quantity = QLocale().toDouble(quantityText, &ok);
-        // "inf" and "nan" read as numbers, but no quantity is infinite.
-        if (!ok || !std::isfinite(quantity))
+        const std::optional<double> quantity = readQuantity(quantityText);
+        if (!quantity)
             throw RuntimeError(RuntimeError::TypeMismatch, "Type mismatch");
 
-        (this->*show)(fromUnit, quantity, toUnit);
+        (this->*show)(fromUnit, *quantity, toUnit);
     } catch (const RuntimeError& error) {
         const int number = error.number();
         if (number == RuntimeError::TypeMismatch) {

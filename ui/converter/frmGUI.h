@@ -120,6 +120,7 @@ private:
     QTimer* stepTimer(Step step) const;
     void advanceFrame(Step step);
     void setUsable(QWidget& field, bool usable);
+    void quantityEdited();
     void showResult(std::unique_ptr<ICalculator> calculator, const QString& fromUnit,
                     double quantity, const QString& toUnit);
     void setResultLine(const QString& line);

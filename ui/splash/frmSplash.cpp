@@ -24,9 +24,7 @@ frmSplash::~frmSplash() = default;
 
 QTimer* frmSplash::makeTimer(const char* name, int interval, bool running)
 {
-    auto* timer = new QTimer(this);
-    timer->setObjectName(QLatin1String(name));
-    timer->setInterval(interval);
+    QTimer* timer = form::newTimer(*this, name, interval);
     if (running)
         timer->start();
     return timer;
