@@ -245,6 +245,9 @@ void TestFrmGuiLayout::flash()
     QVERIFY(!window.findChild<QTimer*>("tmrResult")->isActive());
     // The guide pointers are none of the flash's business.
     QVERIFY(window.findChild<QTimer*>("tmrCategory")->isActive());
+    // No timer of the window may fire before its time, as the toolkit's default ones may.
+    for (const QTimer* timer : window.findChildren<QTimer*>())
+        QVERIFY2(timer->timerType() == Qt::PreciseTimer, qPrintable(timer->objectName()));
 }
 
 QTEST_MAIN(TestFrmGuiLayout)

@@ -18,6 +18,8 @@ private slots:
     void written();
     void anyValueIsWellFormed_data();
     void anyValueIsWellFormed();
+    void read_data();
+    void read();
 };
 
 void TestNumberText::written_data()
@@ -108,6 +110,76 @@ void TestNumberText::anyValueIsWellFormed()
         const double allowed = 0.5 * std::pow(10.0, -decimals) + std::fabs(value) * 1e-14;
         QVERIFY2(std::fabs(back - value) <= allowed, qPrintable(context));
         QCOMPARE(dotted.contains(QLatin1Char('E')), std::fabs(back) >= 1e15);
+    }
+}
+
+void TestNumberText::read_data()
+{
+    // A typed text and what it reads as where the decimal separator is a dot (en_US) and
+    // where it is a comma (de_DE); "-" for no number at all.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("dot");
+    QTest::addColumn<QString>("comma");
+    const struct { const char *text, *dot, *comma; } rows[] = {
+        {"2", "2", "2"},
+        {"-40", "-40", "-40"},
+        {" 2 ", "2", "2"},
+        {"\t2\u00A0", "2", "2"},
+        {"+2", "2", "2"},
+        {"\u22122", "-2", "-2"},
+        {"1e3", "1000", "1000"},
+        {"1E+3", "1000", "1000"},
+        {"2.5e-1", "0.25", "-"},
+        {".5", "0.5", "-"},
+        {"5.", "5", "-"},
+        {",5", "-", "0.5"},
+        {"2,5", "-", "2.5"},
+        // Digit grouping is never read: neither the locale's own nor the other one.
+        {"0,455", "-", "0.455"},
+        {"1,000", "-", "1"},
+        {"1.000", "1", "-"},
+        {"1.000,5", "-", "-"},
+        {"1,000.5", "-", "-"},
+        {"1 000", "-", "-"},
+        {"1.2.3", "-", "-"},
+        {"", "-", "-"},
+        {" ", "-", "-"},
+        {"-", "-", "-"},
+        {".", "-", "-"},
+        {"e3", "-", "-"},
+        {"1e", "-", "-"},
+        {"1e+", "-", "-"},
+        {"--2", "-", "-"},
+        {"2-", "-", "-"},
+        {"0x10", "-", "-"},
+        {"inf", "-", "-"},
+        {"nan", "-", "-"},
+        {"(Enter a value)", "-", "-"},
+        {"\uFF12", "-", "-"},   // a full-width digit
+        {"1e400", "-", "-"},      // beyond the double's range
+        {"1e-400", "-", "-"},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(row.text) << QString::fromUtf8(row.text) << row.dot << row.comma;
+}
+
+// One grammar for every quantity, under the locale's own decimal separator; the default
+// locale decides when none is given.
+void TestNumberText::read()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, dot);
+    QFETCH(QString, comma);
+    const QLocale start;
+    for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates),
+                                  QLocale(QLocale::German, QLocale::Germany)}) {
+        const QString expected = locale.decimalPoint() == u'.' ? dot : comma;
+        QLocale::setDefault(locale);
+        const std::optional<double> read = readQuantity(text);
+        QLocale::setDefault(start);
+        QCOMPARE(read.has_value(), expected != u"-");
+        if (read)
+            QCOMPARE(*read, QLocale::c().toDouble(expected));
     }
 }
 

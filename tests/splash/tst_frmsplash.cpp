@@ -1,8 +1,13 @@
 #include "ui/splash/frmSplash.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
+
+#include <algorithm>
+#include <array>
+#include <memory>
 
 using namespace pellimor;
 
@@ -13,6 +18,7 @@ private slots:
     void run_data();
     void run();
     void switchingOnAgainKeepsTheSchedule();
+    void handOverNeverEarly();
 };
 
 void TestFrmSplash::run_data()
@@ -85,6 +91,33 @@ void TestFrmSplash::switchingOnAgainKeepsTheSchedule()
     const int remaining = tomato->remainingTime();
     splash.tmrRadis_Timer();
     QVERIFY(tomato->remainingTime() <= remaining);
+}
+
+// The hand-over comes 3500 ms after the splash was loaded, never before. A timer allowed
+// to fire early does so only at some moments of the clock, so six splashes are loaded at
+// scattered moments and each is timed from its own load.
+void TestFrmSplash::handOverNeverEarly()
+{
+    constexpr int splashes = 6;
+    std::array<std::unique_ptr<frmSplash>, splashes> windows;
+    std::array<QElapsedTimer, splashes> loaded;
+    std::array<qint64, splashes> handedOver;
+    handedOver.fill(-1);
+    for (int i = 0; i < splashes; ++i) {
+        loaded[i].start();
+        windows[i] = std::make_unique<frmSplash>();
+        connect(windows[i].get(), &frmSplash::handOver, this, [&, i] {
+            if (handedOver[i] < 0)
+                handedOver[i] = loaded[i].elapsed();
+        });
+        for (const QTimer* timer : windows[i]->findChildren<QTimer*>())
+            QVERIFY2(timer->timerType() == Qt::PreciseTimer, qPrintable(timer->objectName()));
+        QTest::qWait(37 + 53 * i);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(std::count(handedOver.begin(), handedOver.end(), -1) == 0,
+                             frmSplash::HandOverInterval * 2);
+    for (const qint64 at : handedOver)
+        QVERIFY2(at >= frmSplash::HandOverInterval, qPrintable(QStringLiteral("handed over at %1 ms").arg(at)));
 }
 
 QTEST_MAIN(TestFrmSplash)

@@ -91,7 +91,10 @@ std::optional<double> readQuantity(const QString& text, const QLocale& locale)
     // Written out plainly, with a dot and an "e", for the C locale to read.
     QString plain;
     reader.skipBlanks();
-    if (reader.take({locale.negativeSign(), QStringLiteral("-")}))
+    // The locale's own signs, and the plain ones and the minus sign that every desktop
+    // can type.
+    const QString minus = QStringLiteral("\u2212");
+    if (reader.take({locale.negativeSign(), QStringLiteral("-"), minus}))
         plain += QLatin1Char('-');
     else
         reader.take({locale.positiveSign(), QStringLiteral("+")});
@@ -107,7 +110,7 @@ std::optional<double> readQuantity(const QString& text, const QLocale& locale)
 
     if (reader.take({locale.exponential(), QStringLiteral("e"), QStringLiteral("E")})) {
         plain += QLatin1Char('e');
-        if (reader.take({locale.negativeSign(), QStringLiteral("-")}))
+        if (reader.take({locale.negativeSign(), QStringLiteral("-"), minus}))
             plain += QLatin1Char('-');
         else
             reader.take({locale.positiveSign(), QStringLiteral("+")});
