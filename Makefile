@@ -12,7 +12,7 @@ FUZZ_SECONDS   ?= 600
 
 # What building, running and testing need on a fresh Debian or Ubuntu machine.
 PACKAGES_BUILD := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation
-PACKAGES_TEST  := $(PACKAGES_BUILD) xvfb xauth desktop-file-utils appstream dpkg-dev file qt6-base-private-dev
+PACKAGES_TEST  := $(PACKAGES_BUILD) xvfb xauth xdotool desktop-file-utils appstream dpkg-dev file qt6-base-private-dev
 PACKAGES_BENCH := $(PACKAGES_BUILD) libbenchmark-dev libxcb1-dev xvfb xauth
 PACKAGES_FUZZ  := $(PACKAGES_BUILD) clang-14 libclang-rt-14-dev
 PACKAGES_MEMCHECK := $(PACKAGES_BUILD) valgrind xvfb xauth dbus-daemon
