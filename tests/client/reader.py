@@ -85,8 +85,10 @@ class Reader:
               "object:text-changed:delete", "object:property-change:accessible-value",
               "object:property-change:accessible-name", "window:activate")
 
-    def __init__(self, pid):
+    def __init__(self, pid, alive=None):
+        """alive() raises when the program has ended; every wait checks it."""
         self.pid = pid
+        self.alive = alive or (lambda: None)
         self.events = []   # (type, role, name, detail1, any_data, source)
         # What a reader speaks of: the last object to take the focus, as (role, name, object).
         self.focus = (None, None, None)
@@ -118,6 +120,7 @@ class Reader:
             self.focus = entry[1], entry[2], source
 
     def pump(self, seconds=0.0):
+        self.alive()
         context = GLib.MainContext.default()
         end = time.monotonic() + seconds
         while True:

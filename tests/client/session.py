@@ -2,8 +2,11 @@
 private session bus, the accessibility bus and the program itself. Every process is started
 here, recorded by its id, and ended by that id when the test ends, together with whatever it
 started in turn (the accessibility bus launcher starts a bus of its own and that bus starts the
-registry), so nothing outlives the test and no other desktop on the machine is touched."""
+registry), so nothing outlives the test and no other desktop on the machine is touched.
+A failing test prints the end of each process's output; PELLIMOR_KEEP_SCRATCH=1 keeps its
+scratch folder with the whole logs."""
 
+import ctypes
 import os
 import select
 import shutil
@@ -11,11 +14,11 @@ import signal
 import subprocess
 import sys
 import tempfile
-import ctypes
 import time
 import traceback
 
 SKIP = 77
+DEADLINE = 200   # seconds; the test runner allows 300
 
 
 class Failure(Exception):
@@ -215,10 +218,10 @@ class Session:
         roots = [p.pid for _, p in self.started]
         # Collected before anything ends: an orphan no longer points at its parent.
         family = _descendants(roots)
-        # The program first, so that it does not see its buses vanish, then the rest from
-        # the last started back to the first.
+        # From the last started back to the first, so the program goes before its buses and
+        # display; then whatever they started, the youngest first.
         order = [p.pid for _, p in reversed(self.started)]
-        for pid in family[::-1] + order:
+        for pid in order + family[::-1]:
             try:
                 os.kill(pid, signal.SIGTERM)
             except ProcessLookupError:
@@ -229,9 +232,10 @@ class Session:
                 process.wait(max(0.1, deadline - time.monotonic()))
             except subprocess.TimeoutExpired:
                 pass
-        wait_for_end = lambda: not [pid for pid in family if _alive(pid)]
+        def all_ended():
+            return not [pid for pid in family if _alive(pid)]
         try:
-            wait_for(wait_for_end, max(0.1, deadline - time.monotonic()), "end")
+            wait_for(all_ended, max(0.1, deadline - time.monotonic()), "the end")
         except Failure:
             pass
         for pid in family + roots:
@@ -276,8 +280,14 @@ def run(name, body):
     def on_signal(number, _frame):
         raise SystemExit(128 + number)
 
+    def on_alarm(_number, _frame):
+        raise Failure(f"the test took longer than {DEADLINE} s")
+
     signal.signal(signal.SIGTERM, on_signal)
     signal.signal(signal.SIGINT, on_signal)
+    # Well within the test runner's own limit, so that the processes still get ended here.
+    signal.signal(signal.SIGALRM, on_alarm)
+    signal.alarm(DEADLINE)
     status = 1
     try:
         body(session)
@@ -289,7 +299,12 @@ def run(name, body):
     except Exception:
         traceback.print_exc()
     finally:
+        signal.alarm(0)
         started = ", ".join(f"{what} {p.pid}" for what, p in session.started)
+        if status not in (0, SKIP):
+            for what, _ in session.started:
+                if session.tail(what, 12).strip():
+                    print(f"--- the end of {what}'s output:\n{session.tail(what, 12)}", file=sys.stderr)
         left = session.stop()
         if left:
             print(f"FAIL: still running after the test: {left}", file=sys.stderr, flush=True)

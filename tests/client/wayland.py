@@ -111,8 +111,9 @@ def body(s):
         # would crash on the first focus change. Composing needs no compositor.
         "QT_IM_MODULE": "compose",
     })
-    keys = os.open(fifo, os.O_WRONLY)
-    r = R.Reader(wayland.pid)
+    # Read and write: opening only to write would wait for a program that may never come.
+    keys = os.open(fifo, os.O_RDWR)
+    r = R.Reader(wayland.pid, lambda: s.check_running(wayland))
 
     def screenshot(name):
         before = set(glob.glob(os.path.join(s.scratch, "wayland-screenshot-*.png")))
@@ -152,7 +153,7 @@ def body(s):
     # ---- X11, the same state ----
     s.start_xvfb()
     x11 = s.start_program([PROGRAM], "xcb")
-    r = R.Reader(x11.pid)
+    r = R.Reader(x11.pid, lambda: s.check_running(x11))
 
     def send_x11(key):
         s.check_running(x11)
