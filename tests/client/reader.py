@@ -85,16 +85,25 @@ class Reader:
               "object:text-changed:delete", "object:property-change:accessible-value",
               "object:property-change:accessible-name", "window:activate")
 
-    def __init__(self, pid, alive=None):
-        """alive() raises when the program has ended; every wait checks it."""
-        self.pid = pid
-        self.alive = alive or (lambda: None)
+    def __init__(self):
+        """Listens from now on; make it before starting the program, which learns at its
+        start which events anyone listens to."""
+        self.pid = None
+        self.alive = lambda: None
+        self.app = None
         self.events = []   # (type, role, name, detail1, any_data, source)
         # What a reader speaks of: the last object to take the focus, as (role, name, object).
         self.focus = (None, None, None)
         self.heard = []   # what a reader says after each key, one line a key
         for kind in self.EVENTS:
             pyatspi.Registry.registerEventListener(self._heard, kind)
+
+    def follow(self, pid, alive):
+        """Reads the program of process pid; alive() raises once it has ended, and every
+        wait checks it."""
+        self.pid, self.alive = pid, alive
+        self.events.clear()
+        self.focus = (None, None, None)
         self.app = wait_for(self._find_app, 20, "the program on the accessibility bus",
                             idle=self.pump)
         # Read the program as it is now, not as a cache remembers it.

@@ -54,10 +54,11 @@ def body(s):
     session.require_package("python3-pyatspi")
     s.start_xvfb()
     s.start_buses()
+    import reader as R   # only now: the library finds the accessibility bus when it loads
+    r = R.Reader()
     started = time.monotonic()
     program = s.start_program([PROGRAM], "xcb")
-    import reader as R   # only now: the library finds the accessibility bus when it loads
-    r = R.Reader(program.pid, lambda: s.check_running(program))
+    r.follow(program.pid, lambda: s.check_running(program))
 
     def send(key):
         s.check_running(program)
@@ -68,9 +69,11 @@ def body(s):
     def text(node):
         return R.text_of(node)
 
-    # The splash: one window, named after the program, with its version.
-    r.wait(lambda: r.focus[:2] == ("filler", "Pellimor"), "the splash taking the focus", 20)
-    windows = r.windows()
+    # The splash: one window, named after the program, with its version, and the focus.
+    def splash_focused():
+        shown = r.windows()
+        return shown if shown and "focused" in R.states(shown[0]) else None
+    windows = r.wait(splash_focused, "the splash taking the focus", 20)
     if [w.name for w in windows] != ["Pellimor"]:
         raise Failure(f"the splash is not the one window: {[(w.getRoleName(), w.name) for w in windows]}")
     r.find(windows[0], "label", "Version 1.4.3")

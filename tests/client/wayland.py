@@ -100,6 +100,7 @@ def body(s):
     s.start_weston()
     s.start_buses()
     import reader as R   # only now: the library finds the accessibility bus when it loads
+    r = R.Reader()
 
     # ---- Wayland ----
     fifo = os.path.join(s.scratch, "keys")
@@ -113,7 +114,7 @@ def body(s):
     })
     # Read and write: opening only to write would wait for a program that may never come.
     keys = os.open(fifo, os.O_RDWR)
-    r = R.Reader(wayland.pid, lambda: s.check_running(wayland))
+    r.follow(wayland.pid, lambda: s.check_running(wayland))
 
     def screenshot(name):
         before = set(glob.glob(os.path.join(s.scratch, "wayland-screenshot-*.png")))
@@ -153,7 +154,7 @@ def body(s):
     # ---- X11, the same state ----
     s.start_xvfb()
     x11 = s.start_program([PROGRAM], "xcb")
-    r = R.Reader(x11.pid, lambda: s.check_running(x11))
+    r.follow(x11.pid, lambda: s.check_running(x11))
 
     def send_x11(key):
         s.check_running(x11)
