@@ -39,7 +39,7 @@ def require_package(package):
     """For what a test needs of a package that no program on the path shows."""
     status = subprocess.run(["dpkg-query", "-W", "-f=${Status}", package],
                             capture_output=True, text=True).stdout if shutil.which("dpkg-query") else ""
-    if not status.endswith("installed"):
+    if status != "install ok installed":
         skip(f"Debian package {package} is not installed; make test installs it")
 
 
