@@ -25,6 +25,13 @@ QString DecorationAccessible::text(QAccessible::Text /*kind*/) const
     return {};
 }
 
+QAccessible::State DecorationAccessible::state() const
+{
+    QAccessible::State state = QAccessibleWidget::state();
+    state.invisible = true;
+    return state;
+}
+
 void DecorationAccessible::install()
 {
     static const bool installed = [] {

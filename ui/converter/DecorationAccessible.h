@@ -8,13 +8,16 @@ namespace pellimor {
 // already named, and the blinking ones greet a result the result box announces itself.
 // To assistive technology they are pictures with nothing to say: no name (Qt would
 // otherwise lend them the caption of the frame they stand in), no description, no
-// action. A widget becomes one by carrying the property "decorative" set to true
-// before anything reports on it: Qt keeps the first interface it makes for a widget.
+// action, and never on screen, so that a screen reader, which skips what is not shown,
+// passes over them as it would over a hidden one; Qt still lists every child widget.
+// A widget becomes one by carrying the property "decorative" set to true before
+// anything reports on it: Qt keeps the first interface it makes for a widget.
 class DecorationAccessible : public QAccessibleWidget {
 public:
     explicit DecorationAccessible(QWidget* widget);
 
     QString text(QAccessible::Text kind) const override;
+    QAccessible::State state() const override;
 
     // Installs the factory that hands out this interface; safe to call repeatedly.
     static void install();

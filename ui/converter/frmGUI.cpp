@@ -17,6 +17,7 @@
 #include "ui/converter/QuantityBox.h"
 #include "ui/converter/UnitListBox.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAction>
 #include <QCursor>
@@ -202,6 +203,8 @@ void frmGUI::createControls()
     cmbCategory->setCurrentIndex(-1);
     cmbCategory->setEditText(SelectCategory);
     cmbCategory->setAccessibleName(QStringLiteral("Category"));
+    // The open list takes the focus, and a screen reader names what has the focus.
+    cmbCategory->view()->setAccessibleName(QStringLiteral("Category"));
     form::setBackground(*cmbCategory, form::White);
     connect(cmbCategory, &QComboBox::activated, this, &frmGUI::cmbCategory_Click);
     connect(cmbCategory, &CategoryBox::dropDown, this, &frmGUI::cmbCategory_DropDown);

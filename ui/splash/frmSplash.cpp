@@ -1,6 +1,7 @@
 #include "ui/splash/frmSplash.h"
 
 #include "app/Application.h"
+#include "ui/converter/DecorationAccessible.h"
 #include "ui/converter/FormTools.h"
 #include "ui/converter/ImageList.h"
 
@@ -42,6 +43,7 @@ QLabel* frmSplash::makeLabel(const char* name, const QRect& geometry)
 void frmSplash::createControls()
 {
     setObjectName(QStringLiteral("frmSplash"));
+    DecorationAccessible::install();
     // No title bar shows a caption, yet a screen reader should say what has appeared.
     setAccessibleName(QStringLiteral("Pellimor"));
     // A tool window without a frame: no title bar, and no entry in the task bar.
@@ -73,8 +75,10 @@ void frmSplash::createControls()
     imgCarotte = makeLabel("imgCarotte", form::rect(2040, 2640, 495, 255));
     imgTomate = makeLabel("imgTomate", form::rect(1200, 2640, 495, 255));
     imgRadis = makeLabel("imgRadis", form::rect(360, 2640, 495, 255));
-    for (QLabel* vegetable : {imgPoivron, imgCarotte, imgTomate, imgRadis})
+    for (QLabel* vegetable : {imgPoivron, imgCarotte, imgTomate, imgRadis}) {
+        vegetable->setProperty(DecorationAccessible::DecorativeProperty, true);
         vegetable->hide();
+    }
 
     lblWarning = makeLabel("lblWarning", form::rect(150, 3720, 2415, 195));
     lblWarning->setFont(form::arial(8.25));
@@ -85,7 +89,9 @@ void frmSplash::createControls()
     form::setForeground(*Label1, 0x000000C0u);
     Label1->setText(QStringLiteral("Pellimor"));
 
+    // The panel's texts say all there is to say; its pictures only decorate.
     imgLogo = makeLabel("imgLogo", form::rect(120, 240, 480, 480));
+    imgLogo->setProperty(DecorationAccessible::DecorativeProperty, true);
 
     lblCopyright = makeLabel("lblCopyright", form::rect(4200, 3480, 2655, 495));
     lblCopyright->setFont(form::arial(8.25));
