@@ -2,7 +2,6 @@
 
 #include "ui/about/frmAbout.h"
 #include "ui/about/frmAgreement.h"
-#include "ui/converter/ImageList.h"
 #include "ui/converter/frmGUI.h"
 #include "ui/splash/frmSplash.h"
 
@@ -10,8 +9,10 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <type_traits>
+#include <utility>
 
 namespace pellimor {
 
@@ -99,25 +100,45 @@ void Forms::unload(Window window)
 
 void Forms::start()
 {
-    // The splash's first picture brings the converter window up, hidden, while the
-    // splash loads. Only then: a window opened later must never load a hidden
-    // converter window that would keep the program from ending.
-    ImageList& images = ImageList::shared();
-    images.setFirstFetchHook([this] { frmGUI(); });
+    // The splash goes on screen first, with nothing else built. The converter window
+    // follows in the first turn of the event loop after the splash has been exposed,
+    // hidden, so it is ready long before the hand-over; a hand-over that comes sooner
+    // builds it then.
     pellimor::frmSplash& splash = frmSplash();
-    images.setFirstFetchHook(nullptr);
     bringForward(splash);
+    m_converterDue = true;
+    if (QWindow* shown = splash.windowHandle())
+        shown->installEventFilter(this);
+}
+
+void Forms::buildConverterBehindSplash()
+{
+    // Only behind a splash that is still up: one that has handed over has built the
+    // converter window already, and one that was closed took the run with it.
+    if (!std::exchange(m_converterDue, false) || !isLoaded(Window::frmSplash) || m_handedOver)
+        return;
+    frmGUI();
 }
 
 void Forms::handOver()
 {
     m_handedOver = true;
+    m_converterDue = false;
     bringForward(frmGUI());
     unload(Window::frmSplash);
 }
 
 bool Forms::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Expose && m_converterDue) {
+        auto* window = qobject_cast<QWindow*>(watched);
+        if (window && window->isExposed() && isLoaded(Window::frmSplash)
+            && window == static_cast<QWidget*>(m_loaded[slot(Window::frmSplash)])->windowHandle()) {
+            window->removeEventFilter(this);
+            // Queued: the splash paints in answer to this very event, and only then.
+            QMetaObject::invokeMethod(this, &Forms::buildConverterBehindSplash, Qt::QueuedConnection);
+        }
+    }
     // No window of the program refuses to close, so a close is an unload from here on,
     // even while the window object still waits to be deleted.
     if (event->type() == QEvent::Close && m_alive.contains(watched))

@@ -114,7 +114,6 @@ void frmSplash::Form_Load()
     lblVersion->setText(Application::versionText());
     // Sized to its text, growing from its left edge.
     lblVersion->adjustSize();
-    // The first picture fetch of the run loads the converter window, hidden.
     ImageList& images = ImageList::shared();
     form::setPicture(*imgLogo, images.picture(QStringLiteral("logo")));
     form::setPicture(*imgPoivron, images.picture(QStringLiteral("Poivron")));

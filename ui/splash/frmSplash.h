@@ -9,9 +9,8 @@ class QTimer;
 namespace pellimor {
 
 // The start-up window: product name, version, notices and the logo, with four
-// vegetables that appear one after another and then blink. Its first picture fetch
-// brings the converter window up, hidden, so the converter is ready when the splash
-// hands over: after 3.5 seconds, or at once on a key or a click on the bare panel.
+// vegetables that appear one after another and then blink. It hands over to the
+// converter window after 3.5 seconds, or at once on a key or a click on the bare panel.
 // The window only announces the hand-over; whoever owns the windows shows the
 // converter and unloads the splash.
 class frmSplash : public QWidget {
