@@ -1,6 +1,6 @@
 #include "ui/splash/frmSplash.h"
 
-#include "app/Application.h"
+#include "platform/Application.h"
 #include "ui/converter/FormTools.h"
 #include "ui/converter/ImageList.h"
 
