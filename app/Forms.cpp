@@ -9,7 +9,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
-#include <QWindow>
 
 #include <type_traits>
 #include <utility>
@@ -58,8 +57,10 @@ W& Forms::load(Window which)
         // The converter window places itself; the others open in the screen's centre.
         centre(*window);
     }
-    if constexpr (std::is_same_v<W, pellimor::frmSplash>)
+    if constexpr (std::is_same_v<W, pellimor::frmSplash>) {
         connect(window, &pellimor::frmSplash::handOver, this, &Forms::handOver);
+        connect(window, &pellimor::frmSplash::shown, this, &Forms::buildConverterBehindSplash);
+    }
     if constexpr (std::is_same_v<W, pellimor::frmAbout>) {
         connect(window, &pellimor::frmAbout::agreementRequested, this,
                 [this] { bringForward(frmAgreement()); });
@@ -101,14 +102,11 @@ void Forms::unload(Window window)
 void Forms::start()
 {
     // The splash goes on screen first, with nothing else built. The converter window
-    // follows in the first turn of the event loop after the splash has been exposed,
-    // hidden, so it is ready long before the hand-over; a hand-over that comes sooner
+    // follows, hidden, in the first turn of the event loop after the splash has been
+    // exposed, so it is ready long before the hand-over; a hand-over that comes sooner
     // builds it then.
-    pellimor::frmSplash& splash = frmSplash();
-    bringForward(splash);
     m_converterDue = true;
-    if (QWindow* shown = splash.windowHandle())
-        shown->installEventFilter(this);
+    bringForward(frmSplash());
 }
 
 void Forms::buildConverterBehindSplash()
@@ -130,15 +128,6 @@ void Forms::handOver()
 
 bool Forms::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Expose && m_converterDue) {
-        auto* window = qobject_cast<QWindow*>(watched);
-        if (window && window->isExposed() && isLoaded(Window::frmSplash)
-            && window == static_cast<QWidget*>(m_loaded[slot(Window::frmSplash)])->windowHandle()) {
-            window->removeEventFilter(this);
-            // Queued: the splash paints in answer to this very event, and only then.
-            QMetaObject::invokeMethod(this, &Forms::buildConverterBehindSplash, Qt::QueuedConnection);
-        }
-    }
     // No window of the program refuses to close, so a close is an unload from here on,
     // even while the window object still waits to be deleted.
     if (event->type() == QEvent::Close && m_alive.contains(watched))

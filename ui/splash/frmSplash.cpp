@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QWindow>
 
 namespace pellimor {
 
@@ -110,7 +111,7 @@ void frmSplash::createControls()
 
 void frmSplash::Form_Load()
 {
-    setCursor(Qt::WaitCursor);
+    // The hourglass follows once the window is on screen (pointBusy).
     lblVersion->setText(Application::versionText());
     // Sized to its text, growing from its left edge.
     lblVersion->adjustSize();
@@ -172,6 +173,23 @@ void frmSplash::tmrFlash_Timer()
         vegetable->setVisible(vegetable->isHidden());
 }
 
+void frmSplash::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (QWindow* window = windowHandle())
+        window->installEventFilter(this);
+}
+
+// The desktop's busy pointer is an animation of dozens of frames in common themes, and
+// loading it cost the splash as much as everything else it shows. So it goes up in the
+// first turn of the event loop after the splash has been exposed and painted, a few
+// milliseconds after the window appears, instead of holding the window back.
+void frmSplash::pointBusy()
+{
+    setCursor(Qt::WaitCursor);
+    emit shown();
+}
+
 void frmSplash::keyPressEvent(QKeyEvent* event)
 {
     // Keys that make a character: printable ones, and Enter, Escape and Backspace,
@@ -211,6 +229,11 @@ bool frmSplash::onBarePanel(const QPoint& framePos) const
 
 bool frmSplash::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed()) {
+        windowHandle()->removeEventFilter(this);
+        // Queued: the window paints in answer to this very event, and only then.
+        QMetaObject::invokeMethod(this, &frmSplash::pointBusy, Qt::QueuedConnection);
+    }
     if (watched == Frame1) {
         if (event->type() == QEvent::MouseButtonPress) {
             auto* mouse = static_cast<QMouseEvent*>(event);

@@ -28,6 +28,8 @@ public:
 signals:
     // Time to show the converter window and unload this one.
     void handOver();
+    // The splash is on screen with its hourglass: whatever waited for it may go ahead.
+    void shown();
 
 public slots:
     void Form_Load();
@@ -41,6 +43,7 @@ public slots:
     void tmrFlash_Timer();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,6 +53,7 @@ private:
     QTimer* makeTimer(const char* name, int interval, bool running);
     QLabel* makeLabel(const char* name, const QRect& geometry);
     bool onBarePanel(const QPoint& framePos) const;
+    void pointBusy();
 
     QTimer* tmrFlash = nullptr;
     QTimer* tmrRadis = nullptr;
