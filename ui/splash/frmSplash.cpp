@@ -181,9 +181,9 @@ void frmSplash::showEvent(QShowEvent* event)
 }
 
 // The desktop's busy pointer is an animation of dozens of frames in common themes, and
-// loading it cost the splash as much as everything else it shows. So it goes up in the
-// first turn of the event loop after the splash has been exposed and painted, a few
-// milliseconds after the window appears, instead of holding the window back.
+// loading it was most of what the splash cost before its window could appear. So it
+// goes up in the first turn of the event loop after the splash has been exposed and
+// painted, a few milliseconds after the window appears, instead of holding it back.
 void frmSplash::pointBusy()
 {
     setCursor(Qt::WaitCursor);
