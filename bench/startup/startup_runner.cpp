@@ -557,10 +557,11 @@ int main(int argc, char* argv[])
     if (paths.empty())
         paths = {PELLIMOR_PROGRAM, FLOOR_PROGRAM};
 
-    // Started from a root shell under xvfb-run the programs have no runtime folder: give
-    // them a private one, so Qt neither complains nor falls back to a shared one.
+    // A runtime folder of their own for the programs and the buses started here: under
+    // xvfb-run from a root shell there is none, and on a desktop the accessibility bus
+    // started here must not meet the session's own in the caller's folder.
     char runtimeDir[] = "/tmp/bench_startup-XXXXXX";
-    const bool ownRuntimeDir = !std::getenv("XDG_RUNTIME_DIR") && mkdtemp(runtimeDir);
+    const bool ownRuntimeDir = mkdtemp(runtimeDir) != nullptr;
     if (ownRuntimeDir)
         setenv("XDG_RUNTIME_DIR", runtimeDir, 1);
     struct RemoveAtEnd {
