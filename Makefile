@@ -18,11 +18,15 @@ PACKAGES_CLIENT := xdotool x11-utils imagemagick python3-pil dbus-daemon dbus-bi
 	python3-pyatspi weston qt6-wayland lintian
 PACKAGES_TEST  := $(PACKAGES_BUILD) xvfb xauth desktop-file-utils appstream dpkg-dev file qt6-base-private-dev \
 	$(PACKAGES_CLIENT)
-PACKAGES_BENCH := $(PACKAGES_BUILD) libbenchmark-dev libxcb1-dev xvfb xauth
+# The start-up bench presses a key through XTEST, and its second row runs a session bus
+# with at-spi2-core's accessibility bus, asking both with dbus-send whether they are up.
+PACKAGES_BENCH := $(PACKAGES_BUILD) libbenchmark-dev libxcb1-dev libxcb-xtest0-dev xvfb xauth \
+	dbus-daemon dbus-bin at-spi2-core
 PACKAGES_FUZZ  := $(PACKAGES_BUILD) clang-14 libclang-rt-14-dev
 PACKAGES_MEMCHECK := $(PACKAGES_BUILD) valgrind xvfb xauth dbus-daemon
-# CPack finds the programs with `file` and has dpkg-shlibdeps work out their dependencies.
-PACKAGES_PACKAGE := $(PACKAGES_BUILD) dpkg-dev file
+# CPack finds the programs with `file` and has dpkg-shlibdeps work out their dependencies;
+# lintian checks the package it made.
+PACKAGES_PACKAGE := $(PACKAGES_BUILD) dpkg-dev file lintian
 
 .PHONY: all build run test bench package deps-build deps-test deps-bench deps-package clean
 .PHONY: test-sanitize fuzz memcheck deps-fuzz deps-memcheck
@@ -125,11 +129,14 @@ bench: deps-bench $(BUILD)/CMakeCache.txt
 	xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD)/bench/startup/bench_startup
 
 # Leaves one pellimor_<version>_<arch>.deb here, replacing any earlier one;
-# CPack's scratch files stay in the build folder.
+# CPack's scratch files stay in the build folder. Any lintian tag fails it, down to
+# the informational, pedantic and experimental ones.
 package: deps-package build
 	rm -f pellimor_*.deb $(BUILD)/package/pellimor_*.deb
 	cd $(BUILD) && cpack -G DEB -B "$$PWD/package"
 	mv $(BUILD)/package/pellimor_*.deb .
+	lintian --pedantic --display-info --display-experimental \
+	  --fail-on error,warning,info,pedantic,experimental pellimor_*.deb
 	@ls pellimor_*.deb
 
 clean:

@@ -2,7 +2,6 @@
 
 #include "ui/about/frmAbout.h"
 #include "ui/about/frmAgreement.h"
-#include "ui/converter/ImageList.h"
 #include "ui/converter/frmGUI.h"
 #include "ui/splash/frmSplash.h"
 
@@ -12,6 +11,7 @@
 #include <QWidget>
 
 #include <type_traits>
+#include <utility>
 
 namespace pellimor {
 
@@ -57,8 +57,10 @@ W& Forms::load(Window which)
         // The converter window places itself; the others open in the screen's centre.
         centre(*window);
     }
-    if constexpr (std::is_same_v<W, pellimor::frmSplash>)
+    if constexpr (std::is_same_v<W, pellimor::frmSplash>) {
         connect(window, &pellimor::frmSplash::handOver, this, &Forms::handOver);
+        connect(window, &pellimor::frmSplash::shown, this, &Forms::buildConverterBehindSplash);
+    }
     if constexpr (std::is_same_v<W, pellimor::frmAbout>) {
         connect(window, &pellimor::frmAbout::agreementRequested, this,
                 [this] { bringForward(frmAgreement()); });
@@ -99,19 +101,27 @@ void Forms::unload(Window window)
 
 void Forms::start()
 {
-    // The splash's first picture brings the converter window up, hidden, while the
-    // splash loads. Only then: a window opened later must never load a hidden
-    // converter window that would keep the program from ending.
-    ImageList& images = ImageList::shared();
-    images.setFirstFetchHook([this] { frmGUI(); });
-    pellimor::frmSplash& splash = frmSplash();
-    images.setFirstFetchHook(nullptr);
-    bringForward(splash);
+    // The splash goes on screen first, with nothing else built. The converter window
+    // follows, hidden, in the first turn of the event loop after the splash has been
+    // exposed, so it is ready long before the hand-over; a hand-over that comes sooner
+    // builds it then.
+    m_converterDue = true;
+    bringForward(frmSplash());
+}
+
+void Forms::buildConverterBehindSplash()
+{
+    // Only behind a splash that is still up: one that has handed over has built the
+    // converter window already, and one that was closed took the run with it.
+    if (!std::exchange(m_converterDue, false) || !isLoaded(Window::frmSplash) || m_handedOver)
+        return;
+    frmGUI();
 }
 
 void Forms::handOver()
 {
     m_handedOver = true;
+    m_converterDue = false;
     bringForward(frmGUI());
     unload(Window::frmSplash);
 }

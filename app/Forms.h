@@ -23,9 +23,10 @@ class frmSplash;
 // The windows only announce what they want shown; this is where the announcements
 // are turned into windows: the splash's hand-over, Help About, the agreement button.
 //
-// The run: start() loads the splash, whose first picture fetch loads the converter
-// window hidden; the splash hands over to it; the program is over once no window is
-// loaded any more, which may be well after the converter window has gone.
+// The run: start() loads and shows the splash; once the splash is on screen the
+// converter window is loaded hidden behind it; the splash hands over to it; the
+// program is over once no window is loaded any more, which may be well after the
+// converter window has gone.
 class Forms : public QObject {
     Q_OBJECT
 
@@ -60,6 +61,7 @@ private:
     void forget(QObject* window);
     void windowDestroyed(QObject* window);
     void handOver();
+    void buildConverterBehindSplash();
     static void centre(QWidget& window);
     static void bringForward(QWidget& window);
 
@@ -69,6 +71,8 @@ private:
     // Every window object not yet destroyed, closed ones on their way out included.
     QHash<QObject*, Window> m_alive;
     bool m_handedOver = false;
+    // The splash is up (or on its way) and the converter window still to be built.
+    bool m_converterDue = false;
 };
 
 } // namespace pellimor

@@ -1,5 +1,6 @@
 #include "app/Forms.h"
 #include "pellimor_version.h"
+#include "platform/Application.h"
 #include "platform/Services.h"
 
 #include <QApplication>
@@ -7,7 +8,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Pellimor"));
+    QApplication::setApplicationName(pellimor::Application::title());
     QApplication::setApplicationVersion(QStringLiteral(PELLIMOR_VERSION_STRING));
     QApplication::setOrganizationName(QStringLiteral("Brenvo"));
 #ifdef PELLIMOR_APP_ID

@@ -1,5 +1,7 @@
 #include "platform/MessageBoxes.h"
 
+#include "platform/Application.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -14,7 +16,7 @@ void MessageBoxes::show(const QString& text, int style, const QString& title)
     case Exclamation: icon = QMessageBox::Warning; break;
     default: break;
     }
-    const QString caption = title.isEmpty() ? QApplication::applicationDisplayName() : title;
+    const QString caption = title.isEmpty() ? Application::title() : title;
     QMessageBox box(icon, caption, text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }

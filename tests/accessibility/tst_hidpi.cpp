@@ -43,8 +43,7 @@ private slots:
             auto* image = shown->findChild<QLabel*>(picture.section('=', 0, 0));
             QVERIFY(image);
             image->show();
-            const QString normal = ImageList::path(picture.section('=', 1));
-            const QImage stored(ratio == 1 ? normal : QString(normal).replace('.', "@2x."));
+            const QImage stored = ImageList::image(picture.section('=', 1), ratio);
             QCOMPARE(image->pixmap().toImage(), stored.convertToFormat(image->pixmap().toImage().format()));
             QCOMPARE(image->size() * ratio, stored.size());   // standing at its ordinary size
         }

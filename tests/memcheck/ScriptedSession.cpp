@@ -89,11 +89,14 @@ int main(int argc, char* argv[])
 
     // Under a memory checker the first paint can outlast the splash's own hand-over clock;
     // then the splash has handed over by itself, which is a run too, with nothing to press.
-    steps.push_back({"splash", [&] { return !loaded(W::frmSplash) || onScreen(forms.frmSplash()); }, [&] {
+    // Otherwise the converter window follows the splash on screen, hidden behind it.
+    steps.push_back({"splash", [&] {
+        return !loaded(W::frmSplash) || (onScreen(forms.frmSplash()) && loaded(W::frmGUI));
+    }, [&] {
         if (!loaded(W::frmSplash))
             return;
-        if (!loaded(W::frmGUI) || gui().isVisible())
-            fail(QStringLiteral("the converter window is not loaded hidden behind the splash"));
+        if (gui().isVisible())
+            fail(QStringLiteral("the converter window is not hidden behind the splash"));
         QTest::keyClick(&forms.frmSplash(), Qt::Key_Space);
     }});
     steps.push_back({"hand-over", [&] { return !loaded(W::frmSplash) && onScreen(gui()); }, [] {}});

@@ -53,8 +53,17 @@ void TestFrmSplash::run()
 {
     QFETCH(QStringList, steps);
     frmSplash splash;
+    QSignalSpy shown(&splash, &frmSplash::shown);
+    Qt::CursorShape pointerWhenShown = Qt::ArrowCursor;
+    connect(&splash, &frmSplash::shown, this, [&] { pointerWhenShown = splash.cursor().shape(); });
     splash.show();
-    QCOMPARE(splash.cursor().shape(), Qt::WaitCursor);   // the hourglass while it is shown
+    // The hourglass while it is shown, up in the first turn after the window is exposed, and
+    // only then does the splash say it is on screen.
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    for (int turn = 0; turn < 3 && shown.isEmpty(); ++turn)
+        QCoreApplication::processEvents();
+    QCOMPARE(shown.count(), 1);
+    QCOMPARE(pointerWhenShown, Qt::WaitCursor);
     QSignalSpy handOver(&splash, &frmSplash::handOver);
     for (const QString& step : steps) {
         const QString arg = step.section(u' ', 1);

@@ -1,7 +1,7 @@
 #include "ui/about/frmAbout.h"
 
-#include "app/Application.h"
 #include "engine/RuntimeError.h"
+#include "platform/Application.h"
 #include "ui/converter/FormTools.h"
 #include "ui/converter/ImageList.h"
 

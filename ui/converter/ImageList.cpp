@@ -1,11 +1,10 @@
 #include "ui/converter/ImageList.h"
 
+#include "ui/converter/StoredPictures.h"
+
 #include <QCoreApplication>
-#include <QFile>
 #include <QGuiApplication>
 #include <QtDebug>
-
-#include <utility>
 
 namespace pellimor {
 
@@ -52,39 +51,33 @@ bool ImageList::contains(const QString& key) const
     return keys().contains(key);
 }
 
-QString ImageList::path(const QString& key)
+QImage ImageList::image(const QString& key, int scale)
 {
-    if (!keys().contains(key))
-        return {};
-    // The hand and the whole vegetables are icons; the logo and the frames are GIFs.
-    const bool icon = key == QLatin1String("Hand") || key == QLatin1String("Radis")
-                      || key == QLatin1String("Carotte") || key == QLatin1String("Poivron")
-                      || key == QLatin1String("Tomate");
-    return QStringLiteral(":/pictures/%1.%2").arg(key, icon ? QStringLiteral("ico")
-                                                             : QStringLiteral("gif"));
+    for (std::size_t i = 0; i < stored::pictureCount; ++i) {
+        const stored::Picture& picture = stored::pictures[i];
+        if (picture.scale == scale && key == QLatin1String(picture.key)) {
+            QImage image(reinterpret_cast<const uchar*>(picture.pixels), picture.width, picture.height,
+                         picture.width * 4, picture.format);
+            image.setDevicePixelRatio(scale);
+            return image;
+        }
+    }
+    return {};
 }
 
 const QPixmap& ImageList::picture(const QString& key)
 {
-    if (m_firstFetch)
-        std::exchange(m_firstFetch, nullptr)();
     if (auto found = m_pictures.find(key); found != m_pictures.end())
         return found->second;
 
     QPixmap pixmap;
-    const QString normal = path(key);
-    if (normal.isEmpty()) {
-        qWarning("ImageList: no picture has the key \"%s\"", qPrintable(key));
+    const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    if (const QImage doubled = ratio >= 2.0 ? image(key, 2) : QImage(); !doubled.isNull()) {
+        pixmap = QPixmap::fromImage(doubled);
+    } else if (const QImage normal = image(key, 1); !normal.isNull()) {
+        pixmap = QPixmap::fromImage(normal);
     } else {
-        const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
-        const QString dot = normal.section(QLatin1Char('.'), -1);
-        const QString doubled = normal.left(normal.size() - dot.size() - 1)
-                                + QStringLiteral("@2x.") + dot;
-        if (ratio >= 2.0 && QFile::exists(doubled) && pixmap.load(doubled)) {
-            pixmap.setDevicePixelRatio(2.0);
-        } else if (!pixmap.load(normal)) {
-            qWarning("ImageList: the picture \"%s\" could not be read", qPrintable(normal));
-        }
+        qWarning("ImageList: no picture has the key \"%s\"", qPrintable(key));
     }
     return m_pictures.emplace(key, pixmap).first->second;
 }

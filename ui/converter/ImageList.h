@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <map>
 
 namespace pellimor {
@@ -15,7 +15,8 @@ namespace pellimor {
 //
 // The store belongs to the application rather than to the converter window: the
 // About and agreement windows read it and may outlive the converter window.
-// Pictures are read on first use, in double resolution on screens that need it.
+// Pictures are made on first use, in double resolution on screens that need it, from
+// pixels compiled into the program: no file is read and no image reader loaded.
 class ImageList {
 public:
     // The application's store, made on first use and released before the
@@ -29,13 +30,9 @@ public:
     bool contains(const QString& key) const;
     // All keys in their stored order.
     static const QStringList& keys();
-    // Resource path of a key's picture at normal resolution, or empty.
-    static QString path(const QString& key);
-
-    // Runs once, just before the first look-up is answered. The application uses it
-    // to load the converter window at the first picture fetch, as the program has
-    // always started: the splash's first picture brings the converter window up.
-    void setFirstFetchHook(std::function<void()> hook) { m_firstFetch = std::move(hook); }
+    // The stored picture of a key at a scale (1, or 2 for double resolution), or a
+    // null image. It shares the program's own read-only pixels.
+    static QImage image(const QString& key, int scale);
 
     // Drops every loaded picture (the next look-up reads it again).
     void clear();
@@ -43,7 +40,6 @@ public:
 private:
     // Node-based, so a picture handed out stays where it is as others are added.
     std::map<QString, QPixmap> m_pictures;
-    std::function<void()> m_firstFetch;
 };
 
 } // namespace pellimor

@@ -1,6 +1,5 @@
 #include "ui/converter/frmGUI.h"
 
-#include "app/Application.h"
 #include "catalogue/CollectionManager.h"
 #include "engine/LengthCalculator.h"
 #include "engine/RuntimeError.h"
@@ -8,6 +7,7 @@
 #include "engine/VolumeCalculator.h"
 #include "engine/WeightCalculator.h"
 #include "pellimor_version.h"
+#include "platform/Application.h"
 #include "ui/converter/CategoryBox.h"
 #include "ui/converter/DecorationAccessible.h"
 #include "ui/converter/FormTools.h"

@@ -1,6 +1,6 @@
 #include "ui/splash/frmSplash.h"
 
-#include "app/Application.h"
+#include "platform/Application.h"
 #include "ui/converter/DecorationAccessible.h"
 #include "ui/converter/FormTools.h"
 #include "ui/converter/ImageList.h"
@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QWindow>
 
 namespace pellimor {
 
@@ -114,11 +115,10 @@ void frmSplash::createControls()
 
 void frmSplash::Form_Load()
 {
-    setCursor(Qt::WaitCursor);
+    // The hourglass follows once the window is on screen (pointBusy).
     lblVersion->setText(Application::versionText());
     // Sized to its text, growing from its left edge.
     lblVersion->adjustSize();
-    // The first picture fetch of the run loads the converter window, hidden.
     ImageList& images = ImageList::shared();
     form::setPicture(*imgLogo, images.picture(QStringLiteral("logo")));
     form::setPicture(*imgPoivron, images.picture(QStringLiteral("Poivron")));
@@ -177,6 +177,23 @@ void frmSplash::tmrFlash_Timer()
         vegetable->setVisible(vegetable->isHidden());
 }
 
+void frmSplash::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (QWindow* window = windowHandle())
+        window->installEventFilter(this);
+}
+
+// The desktop's busy pointer is an animation of dozens of frames in common themes, and
+// loading it was most of what the splash cost before its window could appear. So it
+// goes up in the first turn of the event loop after the splash has been exposed and
+// painted, a few milliseconds after the window appears, instead of holding it back.
+void frmSplash::pointBusy()
+{
+    setCursor(Qt::WaitCursor);
+    emit shown();
+}
+
 void frmSplash::keyPressEvent(QKeyEvent* event)
 {
     // Keys that make a character: printable ones, and Enter, Escape and Backspace,
@@ -216,6 +233,11 @@ bool frmSplash::onBarePanel(const QPoint& framePos) const
 
 bool frmSplash::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed()) {
+        windowHandle()->removeEventFilter(this);
+        // Queued: the window paints in answer to this very event, and only then.
+        QMetaObject::invokeMethod(this, &frmSplash::pointBusy, Qt::QueuedConnection);
+    }
     if (watched == Frame1) {
         if (event->type() == QEvent::MouseButtonPress) {
             auto* mouse = static_cast<QMouseEvent*>(event);

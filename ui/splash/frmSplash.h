@@ -9,9 +9,8 @@ class QTimer;
 namespace pellimor {
 
 // The start-up window: product name, version, notices and the logo, with four
-// vegetables that appear one after another and then blink. Its first picture fetch
-// brings the converter window up, hidden, so the converter is ready when the splash
-// hands over: after 3.5 seconds, or at once on a key or a click on the bare panel.
+// vegetables that appear one after another and then blink. It hands over to the
+// converter window after 3.5 seconds, or at once on a key or a click on the bare panel.
 // The window only announces the hand-over; whoever owns the windows shows the
 // converter and unloads the splash.
 class frmSplash : public QWidget {
@@ -29,6 +28,8 @@ public:
 signals:
     // Time to show the converter window and unload this one.
     void handOver();
+    // The splash is on screen with its hourglass: whatever waited for it may go ahead.
+    void shown();
 
 public slots:
     void Form_Load();
@@ -42,6 +43,7 @@ public slots:
     void tmrFlash_Timer();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -51,6 +53,7 @@ private:
     QTimer* makeTimer(const char* name, int interval, bool running);
     QLabel* makeLabel(const char* name, const QRect& geometry);
     bool onBarePanel(const QPoint& framePos) const;
+    void pointBusy();
 
     QTimer* tmrFlash = nullptr;
     QTimer* tmrRadis = nullptr;
