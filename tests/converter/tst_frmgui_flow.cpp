@@ -66,6 +66,14 @@ int selectedRow(const QListWidget* list)
 
 QString selectedText(const QListWidget* list) { return texts(list).value(selectedRow(list)); }
 
+// A turn of the mouse wheel over a widget: up for a positive delta.
+void wheel(QWidget* widget, int delta)
+{
+    const QPointF at(widget->rect().center());
+    QWheelEvent turn(at, widget->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &turn);
+}
+
 // Whether a field has the look of a usable (white) or a locked (grey) field.
 bool looks(const QWidget* field, bool usable)
 {
@@ -137,12 +145,36 @@ struct Converter {
         QTest::keyClicks(txtQuantity, keys);
     }
 
-    // The user clicks into the category box's text, selects it all and types over it.
-    void editCategory(const QString& text)
+    // The user clicks into the category box's text, selects it all and types or pastes
+    // over it.
+    void editCategory(const QString& text, bool paste = false)
     {
         QTest::mouseClick(cmbCategory->lineEdit(), Qt::LeftButton);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(QApplication::focusWidget(), text.isEmpty() ? QStringLiteral("\b") : text);
+        if (paste) {
+            QApplication::clipboard()->setText(text.isEmpty() ? QStringLiteral(" ") : text);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        } else {
+            QTest::keyClicks(QApplication::focusWidget(), text.isEmpty() ? QStringLiteral("\b") : text);
+        }
+    }
+
+    // A right click into the quantity box, then a click on the Paste of the menu it opens.
+    // (A right click of QTest's would close the menu again with its release.)
+    bool pasteFromMenu(const QString& text)
+    {
+        QApplication::clipboard()->setText(text);
+        const QPoint at = txtQuantity->rect().center();
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at, txtQuantity->mapToGlobal(at));
+        QApplication::sendEvent(txtQuantity, &rightClick);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        const QList<QAction*> items = menu ? menu->actions() : QList<QAction*>();
+        const auto paste = std::find_if(items.begin(), items.end(), [](QAction* item) {
+            return item->text().remove(u'&').startsWith(u"Paste");
+        });
+        if (paste != items.end())
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(*paste).center());
+        return paste != items.end();
     }
 
     bool wholeQuantitySelected() const { return txtQuantity->selectedText() == txtQuantity->text(); }
@@ -385,14 +417,7 @@ void TestFrmGuiFlow::categoryTyping()
     c.pickCategory("Weights");
     QVERIFY(c.click(c.lstFrom, "Pound"));
     QSignalSpy activated(c.cmbCategory, &QComboBox::activated);
-    if (paste) {
-        QApplication::clipboard()->setText(text);
-        QTest::mouseClick(c.cmbCategory->lineEdit(), Qt::LeftButton);
-        QTest::keyClick(c.cmbCategory->lineEdit(), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(c.cmbCategory->lineEdit(), Qt::Key_V, Qt::ControlModifier);
-    } else {
-        c.editCategory(text);
-    }
+    c.editCategory(text, paste);
     QCOMPARE(c.cmbCategory->currentText(), text);
     if (finish == u"Return")
         QTest::keyClick(c.cmbCategory->lineEdit(), Qt::Key_Return);
@@ -437,11 +462,7 @@ void TestFrmGuiFlow::categoryPicks()
         const QPoint at = view->visualRect(view->model()->index(c.cmbCategory->findText(picked), 0)).center();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
     } else if (way.startsWith(u"wheel")) {
-        const int delta = way == u"wheel up" ? 120 : -120;
-        const QPointF at = QPointF(c.cmbCategory->rect().center());
-        QWheelEvent wheel(at, c.cmbCategory->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, {},
-                          Qt::NoScrollPhase, false);
-        QApplication::sendEvent(c.cmbCategory, &wheel);
+        wheel(c.cmbCategory, way == u"wheel up" ? 120 : -120);
     } else {
         QTest::keyClick(c.cmbCategory, way == u"Up" ? Qt::Key_Up : Qt::Key_Down);
     }
@@ -485,22 +506,10 @@ void TestFrmGuiFlow::quantityEdits()
     c.window.StartStepPointer(frmGUI::Step::Quantity);
     QApplication::clipboard()->setText("3");
 
-    if (edit.startsWith(u"menu ")) {
-        // What a right click sends; a click of QTest's would close the menu with its release.
-        const QPoint at = c.txtQuantity->rect().center();
-        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at, c.txtQuantity->mapToGlobal(at));
-        QApplication::sendEvent(c.txtQuantity, &rightClick);
-        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QAction* item = nullptr;
-        for (QAction* action : menu->actions())
-            if (action->text().remove(u'&').startsWith(edit.section(u' ', 1)))
-                item = action;
-        QVERIFY(item);
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
-    } else {
+    if (edit == u"menu Paste")
+        QVERIFY(c.pasteFromMenu("3"));
+    else
         QTest::keySequence(c.txtQuantity, QKeySequence(edit));
-    }
     QCOMPARE(c.txtQuantity->text(), text);
     QCOMPARE(c.txtResult->text().isEmpty(), text != u"12");
     QCOMPARE(c.tmrQuantity->isActive(), !gives);
@@ -698,13 +707,9 @@ struct Session {
                 break;
             QTest::mouseClick(viewport, Qt::LeftButton, {}, blank);
             break;
-        case ListWheel: {
-            const QPointF at(viewport->rect().center());
-            QWheelEvent wheel(at, viewport->mapToGlobal(at), {}, {0, below(2) ? 120 : -120}, Qt::NoButton, {},
-                              Qt::NoScrollPhase, false);
-            QApplication::sendEvent(viewport, &wheel);
+        case ListWheel:
+            wheel(viewport, below(2) ? 120 : -120);
             break;
-        }
         case CtrlSpace:
             QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
             break;
@@ -808,10 +813,7 @@ struct Session {
             } else {
                 draw("category wheel");
                 note("wheel over the category box");
-                const QPointF at(c->cmbCategory->rect().center());
-                QWheelEvent wheel(at, c->cmbCategory->mapToGlobal(at), {}, {0, k == 2 ? 120 : -120},
-                                  Qt::NoButton, {}, Qt::NoScrollPhase, false);
-                QApplication::sendEvent(c->cmbCategory, &wheel);
+                wheel(c->cmbCategory, k == 2 ? 120 : -120);
             }
             if (activated.count() != (c->cmbCategory->currentIndex() != was))
                 return "a pick without a move in the list, or a move without a pick";
@@ -823,14 +825,7 @@ struct Session {
             draw(paste ? "category paste" : "category typing");
             note(QStringLiteral("%1 \"%2\" over the category, then %3")
                      .arg(paste ? "paste" : "type", text, QStringList{"Return", "Tab", "a click elsewhere"}[finish]));
-            if (paste) {
-                QApplication::clipboard()->setText(text.isEmpty() ? QStringLiteral(" ") : text);
-                QTest::mouseClick(c->cmbCategory->lineEdit(), Qt::LeftButton);
-                QTest::keyClick(c->cmbCategory->lineEdit(), Qt::Key_A, Qt::ControlModifier);
-                QTest::keyClick(c->cmbCategory->lineEdit(), Qt::Key_V, Qt::ControlModifier);
-            } else {
-                c->editCategory(text);
-            }
+            c->editCategory(text, paste);
             if (finish == 0)
                 QTest::keyClick(c->cmbCategory->lineEdit(), Qt::Key_Return);
             else if (finish == 1)
@@ -916,35 +911,19 @@ struct Session {
             const bool menu = below(2) && c->txtQuantity->isEnabled();
             draw(menu ? "quantity menu paste" : "quantity Ctrl+V");
             note(QStringLiteral("paste \"%1\" into the quantity%2").arg(pasted, menu ? " from its menu" : ""));
-            QApplication::clipboard()->setText(pasted);
-            if (menu) {
+            if (c->txtQuantity->isEnabled())
                 c->txtQuantity->setFocus();
-                const QPoint at = c->txtQuantity->rect().center();
-                QContextMenuEvent rightClick(QContextMenuEvent::Mouse, at, c->txtQuantity->mapToGlobal(at));
-                QApplication::sendEvent(c->txtQuantity, &rightClick);
-                auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-                if (!popup)
-                    return "no context menu";
-                const auto actions = popup->actions();
-                const auto paste = std::find_if(actions.begin(), actions.end(), [](QAction* action) {
-                    return action->text().remove(u'&').startsWith(u"Paste");
-                });
-                if (paste == actions.end())
-                    return "no Paste in the context menu";
-                QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(*paste).center());
-            } else {
-                if (c->txtQuantity->isEnabled())
-                    c->txtQuantity->setFocus();
+            if (menu && !c->pasteFromMenu(pasted))
+                return "no Paste in the quantity box's context menu";
+            if (!menu) {
+                QApplication::clipboard()->setText(pasted);
                 QTest::keyClick(c->txtQuantity, Qt::Key_V, Qt::ControlModifier);
             }
             counts = c->txtQuantity->isEnabled();
         } else {   // the wheel over the quantity or the result box
             draw("wheel over a box");
             note("wheel over a box");
-            QWidget* box = below(2) ? static_cast<QWidget*>(c->txtQuantity) : c->txtResult;
-            const QPointF at(box->rect().center());
-            QWheelEvent wheel(at, box->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(box, &wheel);
+            wheel(below(2) ? static_cast<QWidget*>(c->txtQuantity) : c->txtResult, 120);
         }
         if (e.picked && counts)
             stepDone(e.quantityPending);
