@@ -144,11 +144,11 @@ class PipeKeyboardPlugin : public QGenericPlugin {
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "pipekeyboard.json")
 
 public:
-    QObject* create(const QString& key, const QString& specification) override
+    QObject* create(const QString& key, const QString& settings) override
     {
         if (key.compare(QLatin1String("pellimorpipekeyboard"), Qt::CaseInsensitive) != 0)
             return nullptr;
-        return new PipeKeyboard(specification);
+        return new PipeKeyboard(settings);
     }
 };
 
