@@ -74,16 +74,22 @@ void UnitListBox::handleInput(Handle handle)
         emit picked();
 }
 
-void UnitListBox::mousePressEvent(QMouseEvent* event)
+bool UnitListBox::leftPress(QMouseEvent* event)
 {
     // Only the left button picks; the others leave the list as it is.
     if (event->button() != Qt::LeftButton) {
         event->accept();
-        return;
+        return false;
     }
     m_pressed = indexAt(event->position().toPoint());
     m_changedSincePress = false;
-    handleInput([&] { QListWidget::mousePressEvent(event); });
+    return true;
+}
+
+void UnitListBox::mousePressEvent(QMouseEvent* event)
+{
+    if (leftPress(event))
+        handleInput([&] { QListWidget::mousePressEvent(event); });
 }
 
 void UnitListBox::mouseMoveEvent(QMouseEvent* event)
@@ -113,15 +119,10 @@ void UnitListBox::mouseReleaseEvent(QMouseEvent* event)
 
 void UnitListBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton) {
-        event->accept();
-        return;
-    }
     // The second press of a double click: the view treats it as a press where it
     // lands elsewhere, and it is followed by a release like any press.
-    m_pressed = indexAt(event->position().toPoint());
-    m_changedSincePress = false;
-    handleInput([&] { QListWidget::mouseDoubleClickEvent(event); });
+    if (leftPress(event))
+        handleInput([&] { QListWidget::mouseDoubleClickEvent(event); });
 }
 
 void UnitListBox::keyPressEvent(QKeyEvent* event)

@@ -36,6 +36,8 @@ protected:
 
 private:
     void selectionChanged();
+    // A left press begins what a release may finish as a click; other buttons do nothing.
+    bool leftPress(QMouseEvent* event);
     template <typename Handle> void handleInput(Handle handle);
 
     QPersistentModelIndex m_selected;   // the entry the user has picked, if any
