@@ -23,27 +23,15 @@ const QLocale Locales[] = {QLocale(QLocale::English, QLocale::UnitedStates),
                            QLocale(QLocale::German, QLocale::Germany)};
 const char* const LocaleNames[] = {", decimal dot", ", decimal comma"};
 
-// The program's messages written out again, so a message that drifts is a finding too.
-struct Message { const char* outcome; QString text; };
-const Message Messages[] = {
-    {"invalid category", QStringLiteral("The value in the Category list box is invalid.\n\n"
-                                        "Please select a valid value from the list.")},
-    {"invalid quantity",
-     QStringLiteral("You entered an invalid value.\n\nHere are some hints on how to fix the "
-                    "problem:\n\n- Make sure that you use digits only -- no letters, spaces or "
-                    "special characters -- except the decimal separator if required.\n\n- Make "
-                    "sure that you use the appropriate decimal separator. If your computer has a "
-                    "North American setting, the separator is a dot. If it has a European "
-                    "setting, the separator is usually a comma. Check your computer's regional "
-                    "settings in the Control Panel.")},
-    {"too low for a gas mark",
-     QStringLiteral("This temperature is too low for a gas mark. Please try another temperature.")},
-    {"too high for a gas mark",
-     QStringLiteral("This temperature is too high for a gas mark. Please try another temperature.")},
-    {"not a gas mark", QStringLiteral("This is not a valid gas mark value. "
-                                      "Please select an integer value between 1 and 9.")},
-    {"too large", QStringLiteral("The result of this conversion is too large to show.\n\n"
-                                 "Please enter a smaller value.")},
+// The outcome each of the program's messages stands for, known by a phrase of it; the
+// flow tests hold the whole texts.
+const std::pair<const char*, const char*> Messages[] = {
+    {"invalid category", "The value in the Category list box is invalid."},
+    {"invalid quantity", "You entered an invalid value."},
+    {"too low for a gas mark", "This temperature is too low for a gas mark."},
+    {"too high for a gas mark", "This temperature is too high for a gas mark."},
+    {"not a gas mark", "This is not a valid gas mark value."},
+    {"too large", "The result of this conversion is too large to show."},
 };
 
 struct Request {
@@ -122,7 +110,7 @@ void checkLine(const QString& line)
 void checkMessage(const test::ShownMessage& shown, const QString& line)
 {
     const auto known = std::find_if(std::begin(Messages), std::end(Messages),
-                                    [&](const Message& m) { return m.text == shown.text; });
+                                    [&](const auto& m) { return shown.text.startsWith(QLatin1String(m.second)); });
     if (known == std::end(Messages) || shown.title != u"Invalid Value" || shown.style != Critical)
         fail("a message that is none of the program's", shown.title + QStringLiteral(": ") + shown.text);
     // When each message may answer; only the first one answers an edited category.
@@ -131,7 +119,7 @@ void checkMessage(const test::ShownMessage& shown, const QString& line)
                          r.reads && std::fabs(r.quantity) >= 1e300};   // every factor is < 1E+8
     if ((known == Messages) != r.edited || !fits[known - Messages] || !line.isEmpty())
         fail("a message for a request it does not fit, or a result line besides", shown.text + line);
-    g_reached.insert(QLatin1String(known->outcome) + QLatin1String(LocaleNames[r.locale]));
+    g_reached.insert(QLatin1String(known->first) + QLatin1String(LocaleNames[r.locale]));
 }
 
 void runRequest(const std::uint8_t* data, std::size_t size)
