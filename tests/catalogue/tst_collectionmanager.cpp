@@ -28,8 +28,6 @@ void TestCollectionManager::collection_data()
     QTest::newRow("lengths") << "Lengths" << QStringList{"Centimeter", "Foot", "Inch", "Meter", "Millimeter"};
     QTest::newRow("lower case") << "weights" << QStringList{};
     QTest::newRow("trailing blank") << "Weights " << QStringList{};
-    QTest::newRow("singular") << "Temperature" << QStringList{};
-    QTest::newRow("empty") << "" << QStringList{};
 }
 
 void TestCollectionManager::collection()
