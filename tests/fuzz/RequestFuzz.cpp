@@ -1,11 +1,16 @@
-#include "fuzz/RequestFuzz.h"
-
+// One whole conversion request per input, made as a user would in the converter window.
+// Byte 0: bit 0 the locale (0 decimal dot, 1 decimal comma), bits 1-2 the category row,
+// bits 3-5 from 5 up edit the category text afterwards to a name that is none of the four;
+// bytes 1 and 2: the From and To rows modulo the unit count; the rest: the quantity text
+// as UTF-8, valid or not. An ill-formed outcome aborts.
 #include "fakes/FakeServices.h"
 #include "support/QuantityText.h"
 #include "ui/converter/frmGUI.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
@@ -13,6 +18,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <optional>
 
 namespace pellimor::fuzz {
@@ -42,7 +49,7 @@ struct Request {
                                         // reads as a finite number in the locale
 } r;
 
-QSet<QString> g_reached;
+QSet<QString> g_reached;   // a line of each category or a message of each kind, per locale
 QApplication* g_application = nullptr;
 test::FakeServices* g_fakes = nullptr;
 frmGUI* g_gui = nullptr;
@@ -169,19 +176,6 @@ void runRequest(const std::uint8_t* data, std::size_t size)
 }
 
 } // namespace
-
-QStringList reachedOutcomes()
-{
-    return g_reached.values();
-}
-
-void shutdown()
-{
-    delete g_gui;
-    delete g_fakes;
-    delete g_application;
-}
-
 } // namespace pellimor::fuzz
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -202,3 +196,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pellimor::fuzz::runRequest(data, size);
     return 0;
 }
+
+#ifdef PELLIMOR_FUZZ_CORPUS
+// Runs the fuzz target without libFuzzer, so every build replays the corpus: the committed
+// one, which must reach all 20 outcomes (four lines and six messages in each locale) or it
+// has lost the seeds that make it worth running, or the file or folder given (a finding).
+int main(int argc, char** argv)
+{
+    using namespace pellimor::fuzz;
+    const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(PELLIMOR_FUZZ_CORPUS));
+    const QStringList names = folder.exists() ? folder.entryList(QDir::Files) : QStringList{folder.path()};
+    LLVMFuzzerInitialize(&argc, &argv);
+    for (const QString& name : names) {
+        QFile file(folder.exists() ? folder.filePath(name) : name);
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("Cannot read %s", qUtf8Printable(file.fileName()));
+        const QByteArray bytes = file.readAll();
+        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
+    }
+    QStringList reached = g_reached.values();
+    delete g_gui;
+    delete g_fakes;
+    delete g_application;
+    reached.sort();
+    std::printf("%lld inputs replayed, outcomes reached:\n  %s\n", static_cast<long long>(names.size()),
+                qUtf8Printable(reached.join(QStringLiteral("\n  "))));
+    return !names.isEmpty() && (argc > 1 || reached.size() == 20) ? 0 : 1;
+}
+#endif
