@@ -39,11 +39,9 @@ QStringList loadedState(const QWidget& window)
             state << part->objectName() + (timer->isActive() ? " running" : "");
         } else if (const auto* widget = qobject_cast<const QWidget*>(part)) {
             const auto* label = qobject_cast<const QLabel*>(widget);
-            QString picture;
-            if (label && !label->pixmap().isNull())
-                picture = QString::number(label->pixmap().cacheKey());
             QDebug(&state.emplaceBack()) << widget->metaObject()->className() << widget->objectName()
-                                         << widget->geometry() << widget->isHidden() << picture;
+                                         << widget->geometry() << widget->isHidden()
+                                         << (label ? label->pixmap().cacheKey() : 0);   // 0: no picture
         }
     }
     return state;
