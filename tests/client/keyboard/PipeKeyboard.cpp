@@ -73,12 +73,9 @@ private:
                 for (const QChar c : line.mid(5))
                     send(c.toUpper().unicode(), Qt::NoModifier, QString(c));
             } else if (line.startsWith(QLatin1String("key ")) && !key.isEmpty()) {
-                // With the control character a platform sends for each such key the test presses.
-                const int code = key[0].key();
-                const QString text = code == Qt::Key_Return ? QStringLiteral("\r")
-                                     : code == Qt::Key_Tab  ? QStringLiteral("\t")
-                                                            : QString();
-                send(code, key[0].keyboardModifiers(), text);
+                // Without the control character a platform would send along: the program goes
+                // by the key alone.
+                send(key[0].key(), key[0].keyboardModifiers(), QString());
             } else {
                 qWarning("pellimorpipekeyboard: no such command or key: %s", qPrintable(line));
             }
