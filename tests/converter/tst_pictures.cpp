@@ -36,13 +36,6 @@ private slots:
         QCOMPARE(stored.format(), read.format());
         QCOMPARE(stored, read);
     }
-
-    void unknownKey()
-    {
-        QTest::ignoreMessage(QtWarningMsg, "ImageList: no picture has the key \"Radis5\"");
-        QVERIFY(ImageList::shared().picture(QStringLiteral("Radis5")).isNull());
-        QVERIFY(ImageList::image(QStringLiteral("Radis"), 3).isNull());
-    }
 };
 
 QTEST_MAIN(TestPictures)
