@@ -5,6 +5,7 @@
 #include "engine/VolumeCalculator.h"
 #include "engine/WeightCalculator.h"
 
+#include <QStringList>
 #include <QTest>
 
 #include <limits>
@@ -18,9 +19,8 @@ namespace {
 constexpr double Largest = std::numeric_limits<double>::max();
 constexpr double Fails = std::numeric_limits<double>::quiet_NaN();   // equals no result
 
-// Callers only ever see the interface; "" stands for the bare one, which knows no units.
+// Callers only ever see the interface.
 const std::map<QString, std::shared_ptr<const ICalculator>> calculators = {
-    {"", std::make_shared<ICalculator>()},
     {"Weights", std::make_shared<WeightCalculator>()},
     {"Lengths", std::make_shared<LengthCalculator>()},
     {"Volumes", std::make_shared<VolumeCalculator>()},
@@ -40,7 +40,8 @@ class TestCalculators : public QObject {
 private slots:
     void conversion_data();
     void conversion();
-    void everyCataloguePairGoesThroughTheBaseUnit();
+    void catalogue_data();
+    void catalogue();
 };
 
 void TestCalculators::conversion_data()
@@ -52,20 +53,15 @@ void TestCalculators::conversion_data()
     QTest::addColumn<double>("result");
     QTest::addColumn<QString>("error");   // number and text of the RuntimeError, if any
 
-    QTest::newRow("bare interface, not even the same unit") << "" << "Gram" << 5.0 << "Gram" << 0.0 << "";
     QTest::newRow("unit of another category") << "Weights" << "Gram" << 1.0 << "Litre" << 0.0 << "";
-    QTest::newRow("letter case differs") << "Weights" << "gram" << 1.0 << "Kilogram" << 0.0 << "";
     // The key is the two names joined, wherever the first one ends.
     QTest::newRow("key split inside a name") << "Weights" << "GramK" << 1500.0 << "ilogram" << 1.5 << "";
-    QTest::newRow("infinity passes through") << "Weights" << "Kilogram" << std::numeric_limits<double>::infinity()
-                                             << "Gram" << std::numeric_limits<double>::infinity() << "";
     QTest::newRow("largest double shrinks") << "Weights" << "Gram" << Largest << "Kilogram" << Largest / 1000 << "";
 
-    // Each unit's factor at least once; the pair test below checks the routes.
+    // Each unit's factor at least once; the catalogue test below checks the routes.
     QTest::newRow("kilogram to pound") << "Weights" << "Kilogram" << 1.0 << "Pound" << 2.1999780002199976 << "";
     QTest::newRow("pound to ounce") << "Weights" << "Pound" << 1.0 << "Ounce" << 15.99964801126364 << "";
     QTest::newRow("milligram to kilogram") << "Weights" << "Milligram" << 1.0 << "Kilogram" << 0.000001 << "";
-    QTest::newRow("12 inches to foot") << "Lengths" << "Inch" << 12.0 << "Foot" << 1.0 << "";
     QTest::newRow("meter to foot") << "Lengths" << "Meter" << 1.0 << "Foot" << 3.2808398950131235 << "";
     QTest::newRow("minus one inch to millimeter") << "Lengths" << "Inch" << -1.0 << "Millimeter" << -25.4 << "";
     QTest::newRow("gallon to quart") << "Volumes" << "Gallon" << 1.0 << "Quart" << 4.001057082452432 << "";
@@ -83,7 +79,6 @@ void TestCalculators::conversion_data()
     QTest::newRow("F to F needs no gas mark")
         << "Temperatures" << "Fahrenheit" << -500.0 << "Fahrenheit" << -500.0 << "";
     QTest::newRow("mark 4 to F") << "Temperatures" << "Gas Mark" << 4.0 << "Fahrenheit" << 350.0 << "";
-    QTest::newRow("mark 1 to C") << "Temperatures" << "Gas Mark" << 1.0 << "Celcius" << 135.0 << "";
     QTest::newRow("mark 9 to C") << "Temperatures" << "Gas Mark" << 9.0 << "Celcius" << 246.11111111111111 << "";
     QTest::newRow("mark 7 to mark") << "Temperatures" << "Gas Mark" << 7.0 << "Gas Mark" << 7.0 << "";
     QTest::newRow("262.5 F") << "Temperatures" << "Fahrenheit" << 262.5 << "Gas Mark" << 1.0 << "";
@@ -107,7 +102,6 @@ void TestCalculators::conversion_data()
         << "Temperatures" << "Celcius" << 1e308 << "Gas Mark" << Fails << overflow;
     QTest::newRow("262 F") << "Temperatures" << "Fahrenheit" << 262.0 << "Gas Mark" << Fails << tooLow;
     QTest::newRow("487.5 F") << "Temperatures" << "Fahrenheit" << 487.5 << "Gas Mark" << Fails << tooHigh;
-    QTest::newRow("253 C") << "Temperatures" << "Celcius" << 253.0 << "Gas Mark" << Fails << tooHigh;
     QTest::newRow("mark 2.5 to C") << "Temperatures" << "Gas Mark" << 2.5 << "Celcius" << Fails << notAMark;
     QTest::newRow("mark 10 to F") << "Temperatures" << "Gas Mark" << 10.0 << "Fahrenheit" << Fails << notAMark;
     QTest::newRow("mark 0.5 to mark") << "Temperatures" << "Gas Mark" << 0.5 << "Gas Mark" << Fails << notAMark;
@@ -128,26 +122,44 @@ void TestCalculators::conversion()
     }
 }
 
+void TestCalculators::catalogue_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("units");
+    QTest::addColumn<QString>("base");   // the unit every conversion goes through, if any
+    // Display order; the calculators' keys are built from these very names, "Celcius" included.
+    QTest::newRow("temperatures, gas mark in the middle")
+        << "Temperatures" << QStringList{"Celcius", "Gas Mark", "Fahrenheit"} << "";
+    QTest::newRow("weights") << "Weights" << QStringList{"Gram", "Kilogram", "Milligram", "Ounce", "Pound"} << "Gram";
+    QTest::newRow("volumes") << "Volumes"
+        << QStringList{"Centilitre", "Cup", "Decilitre", "Gallon", "Litre", "Millilitre", "Pint", "Quart",
+                       "Tablespoon", "Teaspoon"} << "Litre";
+    QTest::newRow("lengths") << "Lengths" << QStringList{"Centimeter", "Foot", "Inch", "Meter", "Millimeter"}
+                             << "Centimeter";
+    QTest::newRow("lower case") << "weights" << QStringList{} << "";
+    QTest::newRow("trailing blank") << "Weights " << QStringList{} << "";
+}
+
 // Whatever pair the user can pick must convert (a missing or misspelt key shows 0), take
 // exactly the two steps through the base unit (no shortcut) and lead back again.
-void TestCalculators::everyCataloguePairGoesThroughTheBaseUnit()
+void TestCalculators::catalogue()
 {
-    const CollectionManager catalogue;
+    QFETCH(QString, name);
+    QFETCH(QStringList, units);
+    QFETCH(QString, base);
+    const auto collection = CollectionManager().GetCollection(name.toStdString());
+    QVERIFY(collection);   // even an unknown name gets a collection, only an empty one
+    QStringList names;
+    for (const std::string& unit : *collection)
+        names << QString::fromStdString(unit);
+    QCOMPARE(names, units);
     const double amount = -1234.5678;
-    for (const auto& [category, base] :
-         {std::pair("Weights", "Gram"), {"Lengths", "Centimeter"}, {"Volumes", "Litre"}}) {
-        const auto units = catalogue.GetCollection(category);
-        QVERIFY(!units->empty());
-        for (const std::string& f : *units) {
-            for (const std::string& t : *units) {
-                const QString from = QString::fromStdString(f), to = QString::fromStdString(t);
-                const QByteArray pair = (from + " to " + to).toUtf8();
-                const double result = convert(category, from, amount, to);
-                const double viaBase = from == to
-                    ? amount : convert(category, base, convert(category, from, amount, base), to);
-                QVERIFY2(result != 0 && result == viaBase, pair);
-                QVERIFY2(qFuzzyCompare(convert(category, to, result, from), amount), pair);
-            }
+    for (const QString& from : base.isEmpty() ? QStringList{} : units) {
+        for (const QString& to : units) {
+            const double result = convert(name, from, amount, to);
+            const double viaBase = from == to ? amount : convert(name, base, convert(name, from, amount, base), to);
+            QVERIFY2(result != 0 && result == viaBase, qPrintable(from + " to " + to));
+            QVERIFY2(qFuzzyCompare(convert(name, to, result, from), amount), qPrintable(from + " to " + to));
         }
     }
 }

@@ -8,44 +8,29 @@
 
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace pellimor::test {
 
 // What the windows asked of the outside world, recorded instead of done.
-struct ShownMessage {
-    QString text;
-    int style;
-    QString title;
-};
+struct ShownMessage { QString text; int style; QString title; };
 
 class FakeMessages final : public IMessages {
 public:
     QList<ShownMessage> shown;
-    void show(const QString& text, int style, const QString& title) override
-    {
-        shown.append({text, style, title});
-    }
+    void show(const QString& text, int style, const QString& title) override { shown.append({text, style, title}); }
 };
 
 class FakeBrowser final : public IBrowser {
 public:
     QList<QUrl> opened;
     bool answer = true;
-    bool open(const QUrl& url) override
-    {
-        opened << url;
-        return answer;
-    }
+    bool open(const QUrl& url) override { opened << url; return answer; }
 };
 
 class FakeLauncher final : public IProcessLauncher {
 public:
-    struct Start {
-        QString path;
-        int windowStyle;
-    };
+    struct Start { QString path; int windowStyle; };
     QList<Start> started;          // every attempt, failed ones included
     QList<QString> fileChecks;
     QList<QString> existingFiles;  // what normalFileExists answers true for
@@ -63,78 +48,58 @@ public:
     }
 };
 
-// A registry of keys and typed values. It keeps count of what is opened and closed so
-// tests can see every opened key closed again.
+// The local machine's keys with their typed values. It keeps count of what is opened and
+// closed so tests can see every opened key closed again.
 class FakeRegistry final : public IRegistry {
 public:
-    struct Value {
-        std::uint32_t type;
-        std::vector<char> bytes;
-    };
-    // (root, key path) -> value name -> value
-    std::map<std::pair<Key, std::string>, std::map<std::string, Value>> keys;
-    long openStatus = Success;     // forced failure of every open when not Success
+    struct Value { std::uint32_t type; std::vector<char> bytes; };
+    std::map<std::string, std::map<std::string, Value>> keys;   // key path -> value name -> value
     std::vector<std::uint32_t> accessRequested;
-    std::vector<std::string> queried;
     int opened = 0;
     int closed = 0;       // handles from a successful open that were closed
     int closeCalls = 0;   // every close, a handle from a failed open included
 
     void setString(const std::string& keyPath, const std::string& name, const std::string& text)
     {
-        std::vector<char> bytes(text.begin(), text.end());
-        bytes.push_back('\0');
-        keys[{LocalMachine, keyPath}][name] = Value{StringType, bytes};
+        keys[keyPath][name] = Value{StringType, std::vector<char>(text.c_str(), text.c_str() + text.size() + 1)};
     }
-    void setRaw(const std::string& keyPath, const std::string& name, std::uint32_t type,
-                std::vector<char> bytes)
-    {
-        keys[{LocalMachine, keyPath}][name] = Value{type, std::move(bytes)};
-    }
-    void addKey(const std::string& keyPath) { keys[{LocalMachine, keyPath}]; }
 
-    long open(Key root, const std::string& subKey, std::uint32_t, std::uint32_t access,
-              Key& key) override
+    long open(Key root, const std::string& subKey, std::uint32_t, std::uint32_t access, Key& key) override
     {
         accessRequested.push_back(access);
+        const auto found = keys.find(subKey);
         key = 0;
-        if (openStatus != Success)
-            return openStatus;
-        auto found = keys.find({root, subKey});
-        if (found == keys.end())
+        if (root != LocalMachine || found == keys.end())
             return NotFound;
-        ++opened;
-        m_open.push_back(&*found);
+        m_open.push_back(&found->second);
         key = m_open.size();
+        ++opened;
         return Success;
     }
-    long query(Key key, const std::string& valueName, std::uint32_t& type,
-               std::vector<char>& buffer, std::uint32_t& size) override
+    long query(Key key, const std::string& name, std::uint32_t& type, std::vector<char>& buffer,
+               std::uint32_t& size) override
     {
-        queried.push_back(valueName);
         if (key == 0 || key > m_open.size())
             return 6;   // ERROR_INVALID_HANDLE
-        const auto& values = m_open[key - 1]->second;
-        auto value = values.find(valueName);
-        if (value == values.end())
+        const auto value = m_open[key - 1]->find(name);
+        if (value == m_open[key - 1]->end())
             return NotFound;
         if (value->second.bytes.size() > buffer.size())
             return MoreData;
         std::copy(value->second.bytes.begin(), value->second.bytes.end(), buffer.begin());
         type = value->second.type;
-        size = static_cast<std::uint32_t>(value->second.bytes.size());
+        size = std::uint32_t(value->second.bytes.size());
         return Success;
     }
     long close(Key key) override
     {
         ++closeCalls;
-        if (key != 0)
-            ++closed;
+        closed += key != 0;
         return Success;
     }
 
 private:
-    std::vector<std::pair<const std::pair<Key, std::string>, std::map<std::string, Value>>*> m_open;
+    std::vector<const std::map<std::string, Value>*> m_open;
 };
 
 // A fresh set of fakes for one test.

@@ -46,15 +46,9 @@ std::size_t next = 0;
     std::exit(1);
 }
 
-template <class T> T& find(QWidget& window, const char* name)
-{
-    return *window.findChild<T*>(QLatin1String(name));   // the control tests keep the names
-}
-
-bool onScreen(QWidget& window)
-{
-    return window.isVisible() && window.windowHandle() && window.windowHandle()->isExposed();
-}
+// The control tests keep the names.
+template <class T> T& find(QWidget& window, const char* name) { return *window.findChild<T*>(QLatin1String(name)); }
+bool onScreen(QWidget& w) { return w.isVisible() && w.windowHandle() && w.windowHandle()->isExposed(); }
 
 void clickRow(QListWidget& list, const char* text)
 {

@@ -38,7 +38,6 @@ void TestFrmSplash::run_data()
                            << "Timer1 imgCarotte imgTomate tmrFlash tmrRadis tmrTomate";
     // A key that makes a character hands over, control codes included; so does a click on the
     // bare panel, but not on a shown picture or label, nor on the window outside the panel.
-    QTest::newRow("hand-over clock") << QStringList{"Timer1_Timer"} << "Timer1 handOver tmrRadis";
     QTest::newRow("letter") << QStringList{"key A"} << "Timer1 handOver tmrRadis";
     QTest::newRow("Escape") << QStringList{"key Esc"} << "Timer1 handOver tmrRadis";
     QTest::newRow("arrow") << QStringList{"key Left"} << "Timer1 tmrRadis";
@@ -53,17 +52,15 @@ void TestFrmSplash::run()
 {
     QFETCH(QStringList, steps);
     frmSplash splash;
-    QSignalSpy shown(&splash, &frmSplash::shown);
-    Qt::CursorShape pointerWhenShown = Qt::ArrowCursor;
-    connect(&splash, &frmSplash::shown, this, [&] { pointerWhenShown = splash.cursor().shape(); });
+    QList<Qt::CursorShape> pointerWhenShown;   // each time the splash says it is on screen
+    connect(&splash, &frmSplash::shown, this, [&] { pointerWhenShown << splash.cursor().shape(); });
     splash.show();
     // The hourglass while it is shown, up in the first turn after the window is exposed, and
     // only then does the splash say it is on screen.
     QVERIFY(QTest::qWaitForWindowExposed(&splash));
-    for (int turn = 0; turn < 3 && shown.isEmpty(); ++turn)
+    for (int turn = 0; turn < 3 && pointerWhenShown.isEmpty(); ++turn)
         QCoreApplication::processEvents();
-    QCOMPARE(shown.count(), 1);
-    QCOMPARE(pointerWhenShown, Qt::WaitCursor);
+    QCOMPARE(pointerWhenShown, QList{Qt::WaitCursor});
     QSignalSpy handOver(&splash, &frmSplash::handOver);
     for (const QString& step : steps) {
         const QString arg = step.section(u' ', 1);

@@ -30,8 +30,8 @@ public:
             qWarning("pellimorpipekeyboard: cannot open %s", qPrintable(path));
             return;
         }
-        m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
-        connect(m_notifier, &QSocketNotifier::activated, this, &PipeKeyboard::readCommands);
+        connect(new QSocketNotifier(m_fd, QSocketNotifier::Read, this), &QSocketNotifier::activated, this,
+                &PipeKeyboard::readCommands);
         QCoreApplication::instance()->installEventFilter(this);
     }
 
@@ -63,19 +63,22 @@ private:
     void readCommands()
     {
         char buffer[512];
-        ssize_t got = 0;
-        while ((got = ::read(m_fd, buffer, sizeof buffer)) > 0)
+        for (ssize_t got = 0; (got = ::read(m_fd, buffer, sizeof buffer)) > 0;)
             m_pending.append(buffer, got);
-        qsizetype end = 0;
-        while ((end = m_pending.indexOf('\n')) >= 0) {
+        for (qsizetype end = 0; (end = m_pending.indexOf('\n')) >= 0; m_pending.remove(0, end + 1)) {
             const QString line = QString::fromUtf8(m_pending.left(end));
-            m_pending.remove(0, end + 1);
-            if (line.startsWith(QLatin1String("key ")))
-                pressKey(line.mid(4));
-            else if (line.startsWith(QLatin1String("type ")))
-                typeText(line.mid(5));
-            else
-                qWarning("pellimorpipekeyboard: no such command: %s", qPrintable(line));
+            const QKeySequence key(line.mid(4), QKeySequence::PortableText);
+            if (line.startsWith(QLatin1String("type "))) {
+                // Qt names a character key by its upper-case character.
+                for (const QChar c : line.mid(5))
+                    send(c.toUpper().unicode(), Qt::NoModifier, QString(c));
+            } else if (line.startsWith(QLatin1String("key ")) && !key.isEmpty()) {
+                // Without the control character a platform would send along: the program goes
+                // by the key alone.
+                send(key[0].key(), key[0].keyboardModifiers(), QString());
+            } else {
+                qWarning("pellimorpipekeyboard: no such command or key: %s", qPrintable(line));
+            }
         }
     }
 
@@ -106,34 +109,7 @@ private:
         QWindowSystemInterface::handleKeyEvent(window, QEvent::KeyRelease, key, modifiers, text);
     }
 
-    static void pressKey(const QString& name)
-    {
-        const QKeySequence sequence(name, QKeySequence::PortableText);
-        if (sequence.isEmpty()) {
-            qWarning("pellimorpipekeyboard: no such key: %s", qPrintable(name));
-            return;
-        }
-        const QKeyCombination combination = sequence[0];
-        QString text;
-        switch (combination.key()) {
-        case Qt::Key_Return: text = QStringLiteral("\r"); break;
-        case Qt::Key_Tab: text = QStringLiteral("\t"); break;
-        case Qt::Key_Backspace: text = QStringLiteral("\b"); break;
-        case Qt::Key_Escape: text = QStringLiteral("\x1b"); break;
-        default: break;
-        }
-        send(combination.key(), combination.keyboardModifiers(), text);
-    }
-
-    static void typeText(const QString& text)
-    {
-        // Qt names a character key by its upper-case character.
-        for (const QChar c : text)
-            send(c.toUpper().unicode(), Qt::NoModifier, QString(c));
-    }
-
     int m_fd = -1;
-    QSocketNotifier* m_notifier = nullptr;
     QByteArray m_pending;
 };
 

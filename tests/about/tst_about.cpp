@@ -1,14 +1,18 @@
 #include "fakes/FakeServices.h"
 #include "ui/about/frmAbout.h"
+#include "ui/about/frmAgreement.h"
 
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
 
 using namespace pellimor;
 
-class TestFrmAbout : public QObject {
+// The About window and the agreement it leads to.
+class TestAbout : public QObject {
     Q_OBJECT
 
 private slots:
@@ -16,9 +20,12 @@ private slots:
     void sysInfo();
     void keys_data();
     void keys();
+    void agreementText();
+    void agreementKeys_data();
+    void agreementKeys();
 };
 
-void TestFrmAbout::sysInfo_data()
+void TestAbout::sysInfo_data()
 {
     QTest::addColumn<int>("pathType");   // -1: no path value, -2: not even its key
     QTest::addColumn<QByteArray>("pathBytes");
@@ -36,7 +43,7 @@ void TestFrmAbout::sysInfo_data()
     QTest::newRow("empty path: the raised error is trapped") << 1 << none << "C:\\Shared" << true << QStringList{no};
 }
 
-void TestFrmAbout::sysInfo()
+void TestAbout::sysInfo()
 {
     QFETCH(int, pathType);
     QFETCH(QByteArray, pathBytes);
@@ -44,9 +51,9 @@ void TestFrmAbout::sysInfo()
     QFETCH(bool, startSucceeds);
     test::FakeServices fakes;
     if (pathType != -2)
-        fakes.registry.addKey(frmAbout::ToolPathKey);
+        fakes.registry.keys[frmAbout::ToolPathKey];
     if (pathType >= 0)
-        fakes.registry.setRaw(frmAbout::ToolPathKey, "PATH", pathType, {pathBytes.begin(), pathBytes.end()});
+        fakes.registry.keys[frmAbout::ToolPathKey]["PATH"] = {uint(pathType), {pathBytes.begin(), pathBytes.end()}};
     if (!folder.isEmpty())
         fakes.registry.setString(frmAbout::ToolFolderKey, "MSINFO", folder.toStdString());
     fakes.launcher.existingFiles = {QStringLiteral("C:\\Shared\\MSINFO32.EXE")};
@@ -69,7 +76,7 @@ void TestFrmAbout::sysInfo()
              (QList<int>{int(access.size()), fakes.registry.opened}));
 }
 
-void TestFrmAbout::keys_data()
+void TestAbout::keys_data()
 {
     // Keys pressed from where the focus is on opening; then the focus or "closed", and
     // whether the agreement was asked for: Enter presses the button with the focus.
@@ -84,14 +91,13 @@ void TestFrmAbout::keys_data()
     QTest::newRow("access key Alt+S") << QKeySequence(Qt::ALT | Qt::Key_S) << "cmdOK, system information";
 }
 
-void TestFrmAbout::keys()
+void TestAbout::keys()
 {
     QFETCH(QKeySequence, keys);
     test::FakeServices fakes;
     frmAbout about(fakes.services());
     about.show();
     QVERIFY(QTest::qWaitForWindowActive(&about));
-    QCOMPARE(about.windowTitle(), QStringLiteral("About Pellimor"));
     QCOMPARE(about.findChild<QLabel*>(QStringLiteral("lblVersion"))->text(), QStringLiteral("Version 1.4.3"));
     QSignalSpy agreement(&about, &frmAbout::agreementRequested);
     for (int i = 0; i < keys.count(); ++i)
@@ -107,10 +113,37 @@ void TestFrmAbout::keys()
     QTRY_COMPARE(outcome(), after);
 }
 
-int runFrmAboutTests(int argc, char** argv)
+void TestAbout::agreementText()
 {
-    TestFrmAbout tests;
-    return QTest::qExec(&tests, argc, argv);
+    const QString text = frmAgreement::AgreementText();
+    // ASCII, CR LF only, one blank line between paragraphs, and one line end after the last.
+    QCOMPARE(text.count(QRegularExpression(QStringLiteral("(?<!\r)\n|\r(?!\n)|(\r\n){3}|[^\\x00-\\x7f]"))), 0);
+    QVERIFY(text.endsWith(QStringLiteral("\r\n")) && !text.endsWith(QStringLiteral("\r\n\r\n")));
+    QCOMPARE(text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts).size(), 15);   // paragraphs and headings
 }
 
-#include "tst_frmabout.moc"
+void TestAbout::agreementKeys_data()
+{
+    // Keys pressed in the text box.
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("letters change nothing") << QKeySequence(QStringLiteral("a, b")) << false;
+    QTest::newRow("Escape closes") << QKeySequence(Qt::Key_Escape) << true;
+}
+
+void TestAbout::agreementKeys()
+{
+    QFETCH(QKeySequence, keys);
+    frmAgreement agreement;
+    agreement.show();
+    QVERIFY(QTest::qWaitForWindowActive(&agreement));
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdOK"));
+    auto* text = agreement.findChild<QPlainTextEdit*>(QStringLiteral("txtAgreement"));
+    text->setFocus();
+    QTest::keySequence(text, keys);
+    QTEST(!agreement.isVisible(), "closes");
+    QCOMPARE(text->toPlainText(), frmAgreement::AgreementText().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+QTEST_MAIN(TestAbout)
+#include "tst_about.moc"
