@@ -1,7 +1,9 @@
-// What the converter window costs the user's machine: one whole conversion request,
-// from the pick in the To list to the written result line, for each category; and
-// what the window costs while it waits, once a result's flash has ended.
+// What a conversion costs the user's machine: one whole conversion request, from the
+// controls' texts to the result line, for each category; and what the converter window
+// costs while it waits, once a result's flash has ended.
 
+#include "catalogue/CollectionManager.h"
+#include "conversion/Conversion.h"
 #include "fakes/FakeServices.h"
 #include "ui/converter/frmGUI.h"
 
@@ -65,9 +67,6 @@ public:
         toRow = row(lstTo, request.to);
     }
 
-    // One To pick: the list reports a change of its selection as a pick.
-    void pickTo(int row) { lstTo->setCurrentRow(row); }
-
     // A To pick by mouse, which also moves the focus to the list as a user's would.
     void clickTo()
     {
@@ -102,25 +101,34 @@ private:
     }
 };
 
+// The request the window makes when the To unit is picked, with the To unit going round
+// the category's units, so each request writes a line that differs from the one before.
 void conversionRequest(benchmark::State& state, const Request& request)
 {
-    Converter converter(request);
-    converter.pickTo(converter.toRow);
-    if (const QString error = converter.error(request); !error.isEmpty()) {
-        state.SkipWithError(error.toStdString().c_str());
+    ConversionRequest asked{QString::fromUtf8(request.category), QString::fromUtf8(request.from),
+                            QString::fromUtf8(request.quantity), QString::fromUtf8(request.to), QLocale()};
+    if (const ConversionOutcome first = convert(asked); first.text != QString::fromUtf8(request.line)) {
+        state.SkipWithError(("wrote \"" + first.text + "\"").toStdString().c_str());
         return;
     }
-    const int units = converter.lstTo->count();
-    int row = converter.toRow;
+    // The units as the window lists them.
+    QStringList units;
+    const auto collection = CollectionManager().GetCollection(request.category);
+    for (const std::string& unit : *collection)
+        units << QString::fromStdString(unit);
+    int row = int(units.indexOf(asked.toUnit));
+    ConversionOutcome::Kind kind = ConversionOutcome::Kind::Line;
     for (auto _ : state) {
-        row = (row + 1) % units;
-        converter.pickTo(row);
-        benchmark::DoNotOptimize(converter.txtResult->text().size());
+        row = (row + 1) % int(units.size());
+        asked.toUnit = units.at(row);
+        const ConversionOutcome outcome = convert(asked);
+        kind = std::max(kind, outcome.kind);
+        benchmark::DoNotOptimize(outcome.text.size());
     }
     // Every unit of the category makes a line from this quantity; a message instead
     // would have timed the wrong road.
-    if (!converter.fakes.messages.shown.isEmpty())
-        state.SkipWithError(converter.fakes.messages.shown.first().text.toStdString().c_str());
+    if (kind != ConversionOutcome::Kind::Line)
+        state.SkipWithError("a request was refused");
 }
 
 double processCpuMs()

@@ -1,22 +1,19 @@
-// One whole conversion request per input, made as a user would in the converter window.
-// Byte 0: bit 0 the locale (0 decimal dot, 1 decimal comma), bits 1-2 the category row,
+// One whole conversion request per input, as the converter window makes it when a To unit
+// is picked. Byte 0: bit 0 the locale (0 decimal dot, 1 decimal comma), bits 1-2 the category row,
 // bits 3-5 from 5 up edit the category text afterwards to a name that is none of the four;
 // bytes 1 and 2: the From and To rows modulo the unit count; the rest: the quantity text
 // as UTF-8, valid or not. An ill-formed outcome aborts.
-#include "fakes/FakeServices.h"
+#include "catalogue/CollectionManager.h"
+#include "conversion/Conversion.h"
 #include "support/QuantityText.h"
-#include "ui/converter/frmGUI.h"
 
-#include <QApplication>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -29,6 +26,9 @@ const QString GasMark = QStringLiteral("Gas Mark");
 const QLocale Locales[] = {QLocale(QLocale::English, QLocale::UnitedStates),
                            QLocale(QLocale::German, QLocale::Germany)};
 const char* const LocaleNames[] = {", decimal dot", ", decimal comma"};
+// In the order the category box lists them.
+const QString Categories[] = {QStringLiteral("Lengths"), QStringLiteral("Temperatures"),
+                              QStringLiteral("Volumes"), QStringLiteral("Weights")};
 
 // The outcome each of the program's messages stands for, known by a phrase of it; the
 // flow tests hold the whole texts.
@@ -50,9 +50,6 @@ struct Request {
 } r;
 
 QSet<QString> g_reached;   // a line of each category or a message of each kind, per locale
-QApplication* g_application = nullptr;
-test::FakeServices* g_fakes = nullptr;
-frmGUI* g_gui = nullptr;
 
 [[noreturn]] void fail(const char* what, const QString& detail = {})
 {
@@ -114,82 +111,79 @@ void checkLine(const QString& line)
         fail("the number's sign differs from the quantity's", line);
 }
 
-void checkMessage(const test::ShownMessage& shown, const QString& line)
+void checkMessage(const ConversionOutcome& outcome)
 {
+    using Kind = ConversionOutcome::Kind;
     const auto known = std::find_if(std::begin(Messages), std::end(Messages),
-                                    [&](const auto& m) { return shown.text.startsWith(QLatin1String(m.second)); });
-    if (known == std::end(Messages) || shown.title != u"Invalid Value" || shown.style != Critical)
-        fail("a message that is none of the program's", shown.title + QStringLiteral(": ") + shown.text);
+                                    [&](const auto& m) { return outcome.text.startsWith(QLatin1String(m.second)); });
+    if (known == std::end(Messages))
+        fail("a message that is none of the program's", outcome.text);
+    // The kind the window acts on must be the message's own.
+    const int index = int(known - Messages);
+    const Kind kinds[] = {Kind::InvalidCategory, Kind::InvalidQuantity, Kind::GasMarkRange,
+                          Kind::GasMarkRange, Kind::GasMarkRange, Kind::TooLarge};
+    if (outcome.kind != kinds[index])
+        fail("a message under the wrong kind of refusal", outcome.text);
     // When each message may answer; only the first one answers an edited category.
     const bool toMark = r.to == GasMark && r.from != GasMark && r.reads;
     const bool fits[] = {true, !r.reads, toMark, toMark, r.from == GasMark && r.reads,
                          r.reads && std::fabs(r.quantity) >= 1e300};   // every factor is < 1E+8
-    if ((known == Messages) != r.edited || !fits[known - Messages] || !line.isEmpty())
-        fail("a message for a request it does not fit, or a result line besides", shown.text + line);
+    if ((index == 0) != r.edited || !fits[index])
+        fail("a message for a request it does not fit", outcome.text);
     g_reached.insert(QLatin1String(known->first) + QLatin1String(LocaleNames[r.locale]));
+}
+
+const QStringList& unitsOf(int category)
+{
+    static const std::array<QStringList, 4> units = [] {
+        std::array<QStringList, 4> all;
+        for (std::size_t c = 0; c < all.size(); ++c) {
+            const auto collection = CollectionManager().GetCollection(Categories[c].toStdString());
+            for (const std::string& unit : *collection)
+                all[c] << QString::fromStdString(unit);
+        }
+        return all;
+    }();
+    return units[std::size_t(category)];
 }
 
 void runRequest(const std::uint8_t* data, std::size_t size)
 {
     auto byte = [&](std::size_t i) { return i < size ? unsigned(data[i]) : 0u; };
-    auto* category = g_gui->findChild<QComboBox*>(QStringLiteral("cmbCategory"));
-    auto* quantity = g_gui->findChild<QLineEdit*>(QStringLiteral("txtQuantity"));
-    auto* from = g_gui->findChild<QListWidget*>(QStringLiteral("lstFrom"));
-    auto* to = g_gui->findChild<QListWidget*>(QStringLiteral("lstTo"));
     r = Request{};
     r.locale = int(byte(0) & 1u);
+    // The oracle reads quantities under the default locale.
     QLocale::setDefault(Locales[r.locale]);
 
-    category->setCurrentIndex(int((byte(0) >> 1) & 3u));
-    g_gui->cmbCategory_Click();
-    r.category = category->currentText();
+    const int category = int((byte(0) >> 1) & 3u);
+    r.category = Categories[category];
+    QString typedCategory = r.category;
     if (const unsigned variant = (byte(0) >> 3) & 7u; variant >= 5) {
         r.edited = true;
-        category->setEditText(variant == 5 ? r.category.toLower()
-                              : variant == 6 ? r.category + u' ' : QStringLiteral("(Select a category)"));
+        typedCategory = variant == 5 ? r.category.toLower()
+                        : variant == 6 ? r.category + u' ' : QStringLiteral("(Select a category)");
     }
-    // A change of a list's selection is the user's pick, whoever makes it.
-    from->setCurrentRow(int(byte(1) % unsigned(from->count())));
-    r.from = from->currentItem()->text();
+    const QStringList& units = unitsOf(category);
+    r.from = units.at(qsizetype(byte(1) % unsigned(units.size())));
+    r.to = units.at(qsizetype(byte(2) % unsigned(units.size())));
 
     const std::size_t head = std::min<std::size_t>(size, 3);
-    const QString typed = QString::fromUtf8(reinterpret_cast<const char*>(data) + head, qsizetype(size - head));
-    quantity->setText(typed);
-    r.text = quantity->text();
-    g_gui->txtQuantity_KeyPress(typed.isEmpty() ? 8 : typed.front().unicode());
+    r.text = QString::fromUtf8(reinterpret_cast<const char*>(data) + head, qsizetype(size - head));
     const std::optional<double> reads = test::quantityOf(r.text);
     r.reads = reads.has_value();
     r.quantity = reads.value_or(0);
 
-    g_fakes->messages.shown.clear();
-    to->setCurrentRow(int(byte(2) % unsigned(to->count())));
-    r.to = to->currentItem()->text();
-    const QList<test::ShownMessage>& shown = g_fakes->messages.shown;
-    const QString line = g_gui->findChild<QLineEdit*>(QStringLiteral("txtResult"))->text();
-    if (shown.size() == 1)
-        return checkMessage(shown.front(), line);
-    if (!shown.isEmpty() || line.isEmpty() || r.edited || !r.reads)
-        fail("two messages, no line at all, or a line for an edited category or a text that is no number",
-             line);
-    checkLine(line);
+    const ConversionOutcome outcome = convert({typedCategory, r.from, r.text, r.to, Locales[r.locale]});
+    if (outcome.kind != ConversionOutcome::Kind::Line)
+        return checkMessage(outcome);
+    if (outcome.text.isEmpty() || r.edited || !r.reads)
+        fail("no line at all, or a line for an edited category or a text that is no number", outcome.text);
+    checkLine(outcome.text);
     g_reached.insert(r.category.toLower().chopped(1) + QStringLiteral(" line") + LocaleNames[r.locale]);
 }
 
 } // namespace
 } // namespace pellimor::fuzz
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    using namespace pellimor::fuzz;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;   // QApplication keeps references to these for its whole life
-    static char name[] = "pellimor_fuzz";
-    static char* argv[] = {name, nullptr};
-    g_application = new QApplication(argc, argv);
-    g_fakes = new pellimor::test::FakeServices;
-    g_gui = new pellimor::frmGUI(g_fakes->services());
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -206,7 +200,6 @@ int main(int argc, char** argv)
     using namespace pellimor::fuzz;
     const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(PELLIMOR_FUZZ_CORPUS));
     const QStringList names = folder.exists() ? folder.entryList(QDir::Files) : QStringList{folder.path()};
-    LLVMFuzzerInitialize(&argc, &argv);
     for (const QString& name : names) {
         QFile file(folder.exists() ? folder.filePath(name) : name);
         if (!file.open(QIODevice::ReadOnly))
@@ -215,9 +208,6 @@ int main(int argc, char** argv)
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
     }
     QStringList reached = g_reached.values();
-    delete g_gui;
-    delete g_fakes;
-    delete g_application;
     reached.sort();
     std::printf("%lld inputs replayed, outcomes reached:\n  %s\n", static_cast<long long>(names.size()),
                 qUtf8Printable(reached.join(QStringLiteral("\n  "))));

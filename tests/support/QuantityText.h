@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QString>
@@ -16,10 +17,15 @@ namespace pellimor::test {
 inline std::optional<double> quantityOf(const QString& text)
 {
     const QString separator = QLocale().decimalPoint();
-    const QRegularExpression shape(
-        QStringLiteral(R"(^\s*([+\-\x{2212}]?([0-9]+(%1[0-9]*)?|%1[0-9]+)([eE][+\-\x{2212}]?[0-9]+)?)\s*$)")
-            .arg(QRegularExpression::escape(separator)),
-        QRegularExpression::UseUnicodePropertiesOption);
+    // One per separator, made once: the fuzzer asks this of every input.
+    static thread_local QHash<QString, QRegularExpression> shapes;
+    auto found = shapes.find(separator);
+    if (found == shapes.end())
+        found = shapes.insert(separator, QRegularExpression(
+            QStringLiteral(R"(^\s*([+\-\x{2212}]?([0-9]+(%1[0-9]*)?|%1[0-9]+)([eE][+\-\x{2212}]?[0-9]+)?)\s*$)")
+                .arg(QRegularExpression::escape(separator)),
+            QRegularExpression::UseUnicodePropertiesOption));
+    const QRegularExpression& shape = *found;
     const QRegularExpressionMatch match = shape.match(text);
     bool ok = false;
     const double value =

@@ -1,11 +1,7 @@
 #include "ui/converter/frmGUI.h"
 
 #include "catalogue/CollectionManager.h"
-#include "engine/LengthCalculator.h"
-#include "engine/RuntimeError.h"
-#include "engine/TemperatureCalculator.h"
-#include "engine/VolumeCalculator.h"
-#include "engine/WeightCalculator.h"
+#include "conversion/Conversion.h"
 #include "pellimor_version.h"
 #include "platform/Application.h"
 #include "ui/converter/CategoryBox.h"
@@ -13,7 +9,6 @@
 #include "ui/converter/FormTools.h"
 #include "ui/converter/ImageList.h"
 #include "ui/converter/LinkAccessible.h"
-#include "ui/converter/NumberText.h"
 #include "ui/converter/QuantityBox.h"
 #include "ui/converter/UnitListBox.h"
 
@@ -35,8 +30,6 @@
 #include <QUrl>
 
 #include <array>
-#include <cmath>
-#include <optional>
 
 namespace pellimor {
 
@@ -49,31 +42,6 @@ constexpr int FlashLength = 1000;
 
 const QString EnterValue = QStringLiteral("(Enter a value)");
 const QString SelectCategory = QStringLiteral("(Select a category)");
-const QString InvalidValue = QStringLiteral("Invalid Value");
-
-const QString InvalidCategoryMessage =
-    QStringLiteral("The value in the Category list box is invalid.\n\n"
-                   "Please select a valid value from the list.");
-
-const QString InvalidQuantityMessage = QStringLiteral(
-    "You entered an invalid value.\n\n"
-    "Here are some hints on how to fix the problem:\n\n"
-    "- Make sure that you use digits only -- no letters, "
-    "spaces or special characters -- except "
-    "the decimal separator if required.\n\n"
-    "- Make sure that you use the appropriate "
-    "decimal separator. If your computer has a North "
-    "American setting, the separator is a dot. "
-    "If it has a European setting, the separator is "
-    "usually a comma. Check your computer's "
-    "regional settings in the Control Panel.");
-
-// A result beyond the double range used to end the request without a word, leaving
-// an older line that no longer matched the chosen units; the user is told instead.
-const QString TooLargeMessage =
-    QStringLiteral("The result of this conversion is too large to show.\n\n"
-                   "Please enter a smaller value.");
-
 const QString BrowserFailedMessage = QStringLiteral("The web site could not be opened.");
 
 struct StepFrames {
@@ -595,47 +563,36 @@ void frmGUI::lstTo_Click()
         StopVeggieFlash();
         m_tmrTo->stop();
 
-        const QString quantityText = m_txtQuantity->text();
-        const QString category = m_cmbCategory->currentText();
-        using Show = void (frmGUI::*)(const QString&, double, const QString&);
-        Show show = nullptr;
-        if (category == QLatin1String("Temperatures"))
-            show = &frmGUI::ShowTemperatureResult;
-        else if (category == QLatin1String("Weights"))
-            show = &frmGUI::ShowWeightResult;
-        else if (category == QLatin1String("Volumes"))
-            show = &frmGUI::ShowVolumeResult;
-        else if (category == QLatin1String("Lengths"))
-            show = &frmGUI::ShowLengthResult;
-
-        if (!show) {
-            m_services.messages.show(InvalidCategoryMessage, Critical, InvalidValue);
+        const ConversionOutcome outcome =
+            convert({m_cmbCategory->currentText(), m_lstFrom->selectedText(),
+                     m_txtQuantity->text(), m_lstTo->selectedText(), QLocale()});
+        using Kind = ConversionOutcome::Kind;
+        switch (outcome.kind) {
+        case Kind::Line:
+            setResultLine(outcome.text);
+            DisplayVeggies();
+            break;
+        case Kind::InvalidCategory:
+            m_services.messages.show(outcome.text, Critical, refusalTitle());
             m_cmbCategory->setFocus();
-            return;
-        }
-
-        const QString fromUnit = m_lstFrom->selectedText();
-        const QString toUnit = m_lstTo->selectedText();
-        const std::optional<double> quantity = readQuantity(quantityText);
-        if (!quantity)
-            throw RuntimeError(RuntimeError::TypeMismatch, "Type mismatch");
-
-        (this->*show)(fromUnit, *quantity, toUnit);
-    } catch (const RuntimeError& error) {
-        const int number = error.number();
-        if (number == RuntimeError::TypeMismatch) {
-            m_services.messages.show(InvalidQuantityMessage, Critical, InvalidValue);
+            break;
+        case Kind::InvalidQuantity:
+            m_services.messages.show(outcome.text, Critical, refusalTitle());
             StartStepPointer(Step::Quantity);
             m_txtQuantity->setFocus();
             m_txtQuantity->setSelection(0, int(m_txtQuantity->text().size()));
-        } else if (number >= 330 && number <= 333) {
-            m_services.messages.show(QString::fromStdString(error.description()), Critical,
-                                     InvalidValue);
+            break;
+        case Kind::GasMarkRange:
+            m_services.messages.show(outcome.text, Critical, refusalTitle());
             m_txtQuantity->setFocus();
-        } else if (number == RuntimeError::Overflow) {
-            m_services.messages.show(TooLargeMessage, Critical, InvalidValue);
+            break;
+        case Kind::TooLarge:
+            m_services.messages.show(outcome.text, Critical, refusalTitle());
             m_txtQuantity->setFocus();
             m_txtQuantity->setSelection(0, int(m_txtQuantity->text().size()));
+            break;
+        case Kind::Nothing:
+            break;
         }
     } catch (...) {
         // Any other failure ends the request silently, as the program always has.
@@ -643,63 +600,6 @@ void frmGUI::lstTo_Click()
 }
 
 // ---- Result text ------------------------------------------------------------------
-
-QString frmGUI::PluralizeUnit(const QString& unitName, double magnitude)
-{
-    if (magnitude < 2)
-        return unitName;
-    if (unitName == QLatin1String("Inch"))
-        return unitName + QStringLiteral("es");
-    if (unitName == QLatin1String("Foot"))
-        return QStringLiteral("Feet");
-    return unitName + QStringLiteral("s");
-}
-
-void frmGUI::showResult(std::unique_ptr<ICalculator> calculator, const QString& fromUnit,
-                        double quantity, const QString& toUnit)
-{
-    m_calculator = std::move(calculator);
-    const double result =
-        m_calculator->CalculateValue(fromUnit.toStdString(), quantity, toUnit.toStdString());
-    const QString fromName = PluralizeUnit(fromUnit, std::fabs(quantity));
-    const QString toName = PluralizeUnit(toUnit, std::fabs(result));
-    const QString quantityText = m_txtQuantity->text();
-    setResultLine(quantityText + QLatin1Char(' ') + fromName + QStringLiteral(" = ")
-                  + numberText(result, 3) + QLatin1Char(' ') + toName);
-    DisplayVeggies();
-}
-
-void frmGUI::ShowWeightResult(const QString& fromUnit, double quantity, const QString& toUnit)
-{
-    showResult(std::make_unique<WeightCalculator>(), fromUnit, quantity, toUnit);
-}
-
-void frmGUI::ShowVolumeResult(const QString& fromUnit, double quantity, const QString& toUnit)
-{
-    showResult(std::make_unique<VolumeCalculator>(), fromUnit, quantity, toUnit);
-}
-
-void frmGUI::ShowLengthResult(const QString& fromUnit, double quantity, const QString& toUnit)
-{
-    showResult(std::make_unique<LengthCalculator>(), fromUnit, quantity, toUnit);
-}
-
-void frmGUI::ShowTemperatureResult(const QString& fromUnit, double quantity, const QString& toUnit)
-{
-    m_calculator = std::make_unique<TemperatureCalculator>();
-    const double result =
-        m_calculator->CalculateValue(fromUnit.toStdString(), quantity, toUnit.toStdString());
-    const QString gasMark = QStringLiteral("Gas Mark");
-    const QString degrees = QStringLiteral("\u00B0 ");
-    const QString quantityText = m_txtQuantity->text();
-    const QString left = fromUnit == gasMark ? gasMark + QLatin1Char(' ') + quantityText
-                                             : quantityText + degrees + fromUnit;
-    const QString value = numberText(result, 1);
-    const QString right = toUnit == gasMark ? gasMark + QLatin1Char(' ') + value
-                                            : value + degrees + toUnit;
-    setResultLine(left + QStringLiteral(" = ") + right);
-    DisplayVeggies();
-}
 
 void frmGUI::setResultLine(const QString& line)
 {

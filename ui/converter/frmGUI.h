@@ -20,7 +20,6 @@ class QUrl;
 
 namespace pellimor {
 
-class ICalculator;
 class ICollectionManager;
 class CategoryBox;
 class ImageList;
@@ -28,8 +27,8 @@ class QuantityBox;
 class UnitListBox;
 
 // The converter window: the user picks a category, a From unit, types a quantity and
-// picks a To unit; the window asks the catalogue for the units, the category's
-// calculator for the value, and writes one result line. Small vegetables beside the
+// picks a To unit; the window asks the catalogue for the units and the conversion for
+// the result line or the message to show. Small vegetables beside the
 // four fields point at the step to do next, and four larger ones blink around a new
 // result. The controls hold the whole state: there is no model behind them.
 class frmGUI : public QMainWindow {
@@ -62,13 +61,6 @@ public:
     QString CurrentCategory;
     std::shared_ptr<ICollectionManager> catalogue() const { return m_catalogue; }
     std::shared_ptr<std::vector<std::string>> UnitList;
-
-    // Result lines, one per category, and the plural of a unit name.
-    void ShowTemperatureResult(const QString& fromUnit, double quantity, const QString& toUnit);
-    void ShowWeightResult(const QString& fromUnit, double quantity, const QString& toUnit);
-    void ShowVolumeResult(const QString& fromUnit, double quantity, const QString& toUnit);
-    void ShowLengthResult(const QString& fromUnit, double quantity, const QString& toUnit);
-    static QString PluralizeUnit(const QString& unitName, double magnitude);
 
     // Window pointer modes.
     enum PointerMode { DefaultPointer = 0, CustomPointer = 99 };
@@ -121,15 +113,12 @@ private:
     void advanceFrame(Step step);
     void setUsable(QWidget& field, bool usable);
     void quantityEdited();
-    void showResult(std::unique_ptr<ICalculator> calculator, const QString& fromUnit,
-                    double quantity, const QString& toUnit);
     void setResultLine(const QString& line);
     void openWebSite();
     void applyPointer();
 
     Services m_services;
     std::shared_ptr<ICollectionManager> m_catalogue;
-    std::unique_ptr<ICalculator> m_calculator;   // the one created last
     int m_pointerMode = DefaultPointer;
     QPixmap m_mouseIcon;
     QCursor m_handCursor;

@@ -1,4 +1,4 @@
-#include "ui/converter/NumberText.h"
+#include "conversion/NumberText.h"
 
 #include <array>
 #include <charconv>
