@@ -2,7 +2,7 @@
 #include "platform/MessageBoxes.h"
 #include "ui/about/frmAbout.h"
 #include "ui/about/frmAgreement.h"
-#include "ui/converter/ImageList.h"
+#include "ui/common/ImageList.h"
 #include "ui/converter/frmGUI.h"
 #include "ui/splash/frmSplash.h"
 

@@ -1,7 +1,7 @@
 #include "catalogue/CollectionManager.h"
 #include "fakes/FakeServices.h"
 #include "support/QuantityText.h"
-#include "ui/converter/ImageList.h"
+#include "ui/common/ImageList.h"
 #include "ui/converter/UnitListBox.h"
 #include "ui/converter/frmGUI.h"
 

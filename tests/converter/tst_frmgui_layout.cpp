@@ -1,6 +1,6 @@
 #include "fakes/FakeServices.h"
 #include "pellimor_version.h"
-#include "ui/converter/ImageList.h"
+#include "ui/common/ImageList.h"
 #include "ui/converter/frmGUI.h"
 
 #include <QApplication>

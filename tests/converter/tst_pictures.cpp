@@ -1,4 +1,4 @@
-#include "ui/converter/ImageList.h"
+#include "ui/common/ImageList.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -2,8 +2,8 @@
 
 #include "engine/RuntimeError.h"
 #include "platform/Application.h"
-#include "ui/converter/FormTools.h"
-#include "ui/converter/ImageList.h"
+#include "ui/common/FormTools.h"
+#include "ui/common/ImageList.h"
 
 #include <QByteArray>
 #include <QIcon>

@@ -1,7 +1,7 @@
 #include "ui/about/frmAgreement.h"
 
-#include "ui/converter/FormTools.h"
-#include "ui/converter/ImageList.h"
+#include "ui/common/FormTools.h"
+#include "ui/common/ImageList.h"
 
 #include <QFile>
 #include <QIcon>

@@ -1,9 +1,9 @@
 #include "ui/splash/frmSplash.h"
 
 #include "platform/Application.h"
-#include "ui/converter/DecorationAccessible.h"
-#include "ui/converter/FormTools.h"
-#include "ui/converter/ImageList.h"
+#include "ui/common/DecorationAccessible.h"
+#include "ui/common/FormTools.h"
+#include "ui/common/ImageList.h"
 
 #include <QCloseEvent>
 #include <QFrame>

@@ -5,7 +5,7 @@
 #include <cstddef>
 
 // The pictures as the program carries them: each file of assets/pictures decoded at
-// build time into the pixels Qt's reader gave for it (see ui/pictures).
+// build time into the pixels Qt's reader gave for it (see tools/bake_pictures.cpp).
 namespace pellimor::stored {
 
 struct Picture {

@@ -1,4 +1,4 @@
-#include "ui/converter/LinkAccessible.h"
+#include "ui/common/LinkAccessible.h"
 
 #include <QLabel>
 #include <QMetaObject>

@@ -1,4 +1,4 @@
-#include "ui/converter/DecorationAccessible.h"
+#include "ui/common/DecorationAccessible.h"
 
 #include <QVariant>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "ui/converter/FormTools.h"
+#include "ui/common/FormTools.h"
 
 #include <QApplication>
 #include <QFontDatabase>

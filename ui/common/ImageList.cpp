@@ -1,6 +1,6 @@
-#include "ui/converter/ImageList.h"
+#include "ui/common/ImageList.h"
 
-#include "ui/converter/StoredPictures.h"
+#include "ui/common/StoredPictures.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -45,7 +45,7 @@ int main(int argc, char* argv[])
     QString source;
     QTextStream out(&source);
     out << "// Written by bake_pictures from the files in assets/pictures at build time.\n"
-           "#include \"ui/converter/StoredPictures.h\"\n\n"
+           "#include \"ui/common/StoredPictures.h\"\n\n"
            "namespace pellimor::stored {\n\nnamespace {\n";
     QStringList entries;
     for (qsizetype i = 1; i < args.size(); ++i) {
