@@ -1,5 +1,7 @@
 #include "catalogue/CollectionManager.h"
 
+#include "catalogue/Categories.h"
+
 #include <span>
 #include <string_view>
 
@@ -20,10 +22,10 @@ struct Category {
 };
 
 constexpr Category categories[] = {
-    {"Temperatures", temperatures},
-    {"Weights", weights},
-    {"Volumes", volumes},
-    {"Lengths", lengths},
+    {category::Temperatures, temperatures},
+    {category::Weights, weights},
+    {category::Volumes, volumes},
+    {category::Lengths, lengths},
 };
 
 } // namespace
@@ -33,9 +35,9 @@ std::shared_ptr<UnitCollection> CollectionManager::GetCollection(const std::stri
     // Always a fresh collection, even for a name that is no category: the caller owns it
     // and may change it without touching the catalogue.
     auto collection = std::make_shared<UnitCollection>();
-    for (const Category& category : categories) {
-        if (CollectionName == category.name) {
-            for (std::string_view unit : category.units)
+    for (const Category& each : categories) {
+        if (CollectionName == each.name) {
+            for (std::string_view unit : each.units)
                 collection->emplace_back(unit);
             break;
         }

@@ -1,5 +1,6 @@
 #include "conversion/Conversion.h"
 
+#include "catalogue/Categories.h"
 #include "conversion/NumberText.h"
 #include "engine/LengthCalculator.h"
 #include "engine/RuntimeError.h"
@@ -53,15 +54,19 @@ QString unitLine(const ICalculator& calculator, const QString& fromUnit, double 
 using ResultLine = QString (*)(const QString&, double, const QString&, const QString&,
                                const QLocale&);
 
-ResultLine resultLineOf(const QString& category)
+// Exactly, case and blanks included: the category box takes typed text too.
+ResultLine resultLineOf(const QString& name)
 {
-    if (category == QLatin1String("Temperatures"))
+    const auto is = [&name](std::string_view category) {
+        return name == QLatin1StringView(category.data(), qsizetype(category.size()));
+    };
+    if (is(category::Temperatures))
         return &TemperatureResult;
-    if (category == QLatin1String("Weights"))
+    if (is(category::Weights))
         return &WeightResult;
-    if (category == QLatin1String("Volumes"))
+    if (is(category::Volumes))
         return &VolumeResult;
-    if (category == QLatin1String("Lengths"))
+    if (is(category::Lengths))
         return &LengthResult;
     return nullptr;
 }

@@ -3,6 +3,7 @@
 // bits 3-5 from 5 up edit the category text afterwards to a name that is none of the four;
 // bytes 1 and 2: the From and To rows modulo the unit count; the rest: the quantity text
 // as UTF-8, valid or not. An ill-formed outcome aborts.
+#include "catalogue/Categories.h"
 #include "catalogue/CollectionManager.h"
 #include "conversion/Conversion.h"
 #include "support/QuantityText.h"
@@ -27,8 +28,12 @@ const QLocale Locales[] = {QLocale(QLocale::English, QLocale::UnitedStates),
                            QLocale(QLocale::German, QLocale::Germany)};
 const char* const LocaleNames[] = {", decimal dot", ", decimal comma"};
 // In the order the category box lists them.
-const QString Categories[] = {QStringLiteral("Lengths"), QStringLiteral("Temperatures"),
-                              QStringLiteral("Volumes"), QStringLiteral("Weights")};
+const std::array<QString, 4> Categories = [] {
+    std::array<QString, 4> names;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        names[i] = QString::fromLatin1(category::All[i].data(), qsizetype(category::All[i].size()));
+    return names;
+}();
 
 // The outcome each of the program's messages stands for, known by a phrase of it; the
 // flow tests hold the whole texts.
@@ -156,7 +161,7 @@ void runRequest(const std::uint8_t* data, std::size_t size)
     QLocale::setDefault(Locales[r.locale]);
 
     const int category = int((byte(0) >> 1) & 3u);
-    r.category = Categories[category];
+    r.category = Categories[std::size_t(category)];
     QString typedCategory = r.category;
     if (const unsigned variant = (byte(0) >> 3) & 7u; variant >= 5) {
         r.edited = true;

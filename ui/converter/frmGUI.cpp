@@ -1,5 +1,6 @@
 #include "ui/converter/frmGUI.h"
 
+#include "catalogue/Categories.h"
 #include "catalogue/CollectionManager.h"
 #include "conversion/Conversion.h"
 #include "pellimor_version.h"
@@ -166,8 +167,8 @@ void frmGUI::createControls()
     auto* cmbCategory = named(new CategoryBox(fraCategory), "cmbCategory");
     cmbCategory->setGeometry(form::rect(240, 360, 2055, 315));
     cmbCategory->setFont(form::sansSerif(8.25));
-    cmbCategory->addItems({QStringLiteral("Lengths"), QStringLiteral("Temperatures"),
-                           QStringLiteral("Volumes"), QStringLiteral("Weights")});
+    for (std::string_view name : category::All)
+        cmbCategory->addItem(QLatin1StringView(name.data(), qsizetype(name.size())));
     cmbCategory->setCurrentIndex(-1);
     cmbCategory->setEditText(SelectCategory);
     cmbCategory->setAccessibleName(QStringLiteral("Category"));
