@@ -31,19 +31,22 @@ ImageList& ImageList::shared()
 
 const QStringList& ImageList::keys()
 {
-    static const QStringList stored{
-        QStringLiteral("Hand"),     QStringLiteral("logo"),
-        QStringLiteral("Poivron1"), QStringLiteral("Poivron2"),
-        QStringLiteral("Poivron3"), QStringLiteral("Poivron4"),
-        QStringLiteral("Tomate1"),  QStringLiteral("Tomate2"),
-        QStringLiteral("Tomate3"),  QStringLiteral("Tomate4"),
-        QStringLiteral("Carotte1"), QStringLiteral("Carotte2"),
-        QStringLiteral("Radis3"),   QStringLiteral("Radis4"),
-        QStringLiteral("Radis1"),   QStringLiteral("Radis2"),
-        QStringLiteral("Radis"),    QStringLiteral("Carotte"),
-        QStringLiteral("Poivron"),  QStringLiteral("Tomate"),
-    };
+    static const QStringList stored = [] {
+        QStringList keys;
+        for (std::size_t i = 0; i < stored::pictureCount; ++i)
+            if (stored::pictures[i].scale == 1)
+                keys << QLatin1String(stored::pictures[i].key);
+        return keys;
+    }();
     return stored;
+}
+
+QStringList ImageList::frames(const QString& stem)
+{
+    QStringList frames;
+    for (int n = 1; keys().contains(stem + QString::number(n)); ++n)
+        frames << stem + QString::number(n);
+    return frames;
 }
 
 bool ImageList::contains(const QString& key) const

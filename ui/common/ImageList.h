@@ -30,6 +30,8 @@ public:
     bool contains(const QString& key) const;
     // All keys in their stored order.
     static const QStringList& keys();
+    // The frames of an animation: the keys of the stem numbered from 1 on, in order.
+    static QStringList frames(const QString& stem);
     // The stored picture of a key at a scale (1, or 2 for double resolution), or a
     // null image. It shares the program's own read-only pixels.
     static QImage image(const QString& key, int scale);

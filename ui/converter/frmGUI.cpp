@@ -30,7 +30,6 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <array>
 
 namespace pellimor {
 
@@ -45,20 +44,13 @@ const QString EnterValue = QStringLiteral("(Enter a value)");
 const QString SelectCategory = QStringLiteral("(Select a category)");
 const QString BrowserFailedMessage = QStringLiteral("The web site could not be opened.");
 
-struct StepFrames {
-    std::array<QString, 4> keys;
-    int count;
-};
-
-const StepFrames& framesOf(frmGUI::Step step)
+// The guide's vegetable of each step, by the frames the picture store holds for it.
+const QStringList& framesOf(frmGUI::Step step)
 {
-    static const StepFrames radish{{QStringLiteral("Radis1"), QStringLiteral("Radis2"),
-                                    QStringLiteral("Radis3"), QStringLiteral("Radis4")}, 4};
-    static const StepFrames carrot{{QStringLiteral("Carotte1"), QStringLiteral("Carotte2")}, 2};
-    static const StepFrames tomato{{QStringLiteral("Tomate1"), QStringLiteral("Tomate2"),
-                                    QStringLiteral("Tomate3"), QStringLiteral("Tomate4")}, 4};
-    static const StepFrames pepper{{QStringLiteral("Poivron1"), QStringLiteral("Poivron2"),
-                                    QStringLiteral("Poivron3"), QStringLiteral("Poivron4")}, 4};
+    static const QStringList radish = ImageList::frames(QStringLiteral("Radis"));
+    static const QStringList carrot = ImageList::frames(QStringLiteral("Carotte"));
+    static const QStringList tomato = ImageList::frames(QStringLiteral("Tomate"));
+    static const QStringList pepper = ImageList::frames(QStringLiteral("Poivron"));
     switch (step) {
     case frmGUI::Step::Category: return radish;
     case frmGUI::Step::Quantity: return carrot;
@@ -401,7 +393,7 @@ void frmGUI::StartStepPointer(Step step)
 void frmGUI::RestStepPointer(Step step)
 {
     stepTimer(step)->stop();
-    form::setPicture(*pointerImage(step), ImageList1.picture(framesOf(step).keys[0]));
+    form::setPicture(*pointerImage(step), ImageList1.picture(framesOf(step).front()));
 }
 
 void frmGUI::HideStepPointer(Step step)
@@ -437,14 +429,14 @@ void frmGUI::advanceFrame(Step step)
     // identity: the store hands out one picture object per key.
     QLabel& image = *pointerImage(step);
     const qint64 shown = image.pixmap().cacheKey();
-    const StepFrames& frames = framesOf(step);
-    for (int k = 0; k + 1 < frames.count; ++k) {
-        if (shown == ImageList1.picture(frames.keys[k]).cacheKey()) {
-            form::setPicture(image, ImageList1.picture(frames.keys[k + 1]));
+    const QStringList& frames = framesOf(step);
+    for (qsizetype k = 0; k + 1 < frames.size(); ++k) {
+        if (shown == ImageList1.picture(frames[k]).cacheKey()) {
+            form::setPicture(image, ImageList1.picture(frames[k + 1]));
             return;
         }
     }
-    form::setPicture(image, ImageList1.picture(frames.keys[0]));
+    form::setPicture(image, ImageList1.picture(frames.front()));
 }
 
 void frmGUI::tmrCategory_Timer() { advanceFrame(Step::Category); }
