@@ -16,19 +16,23 @@ PACKAGES_BUILD := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberat
 # plugin for it, keys and screenshots on X, and Debian's package checker.
 PACKAGES_CLIENT := xdotool x11-utils imagemagick python3-pil dbus-daemon dbus-bin at-spi2-core \
 	python3-pyatspi weston qt6-wayland lintian
-PACKAGES_TEST  := $(PACKAGES_BUILD) xvfb xauth desktop-file-utils appstream dpkg-dev file qt6-base-private-dev \
+PACKAGES_TEST  := $(PACKAGES_BUILD) xvfb python3 desktop-file-utils appstream dpkg-dev file qt6-base-private-dev \
 	$(PACKAGES_CLIENT)
 # The start-up bench presses a key through XTEST, and its second row runs a session bus
 # with at-spi2-core's accessibility bus, asking both with dbus-send whether they are up.
-PACKAGES_BENCH := $(PACKAGES_BUILD) libbenchmark-dev libxcb1-dev libxcb-xtest0-dev xvfb xauth \
+PACKAGES_BENCH := $(PACKAGES_BUILD) libbenchmark-dev libxcb1-dev libxcb-xtest0-dev xvfb python3 \
 	dbus-daemon dbus-bin at-spi2-core
 PACKAGES_FUZZ  := $(PACKAGES_BUILD) clang-14 libclang-rt-14-dev
-PACKAGES_MEMCHECK := $(PACKAGES_BUILD) valgrind xvfb xauth dbus-daemon
+PACKAGES_MEMCHECK := $(PACKAGES_BUILD) valgrind xvfb python3 dbus-daemon
 # CPack finds the programs with `file` and has dpkg-shlibdeps work out their dependencies;
 # lintian checks the package it made.
 PACKAGES_PACKAGE := $(PACKAGES_BUILD) dpkg-dev file lintian
 
 .PHONY: all build run test bench package deps-build deps-test deps-bench deps-package clean
+
+# The one way a test, bench or script gets a virtual X server (and buses when asked):
+# it starts them, runs the command, and ends every process it started.
+ON_DISPLAY := /usr/bin/python3 tests/client/session.py
 .PHONY: test-sanitize fuzz memcheck deps-fuzz deps-memcheck
 
 all: build
@@ -116,7 +120,7 @@ $(MEMCHECK_BUILD)/CMakeCache.txt:
 # has one; without it Qt's accessibility bridge would try to start one.
 memcheck: deps-memcheck $(MEMCHECK_BUILD)/CMakeCache.txt
 	cmake --build $(MEMCHECK_BUILD) --target scripted_session -j $(JOBS)
-	LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- \
+	LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb $(ON_DISPLAY) --session-bus -- \
 	  valgrind --tool=memcheck --leak-check=full --errors-for-leak-kinds=definite \
 	  --error-exitcode=1 --num-callers=40 --suppressions=tests/memcheck/valgrind.supp \
 	  $(MEMCHECK_BUILD)/tests/memcheck/scripted_session
@@ -126,7 +130,7 @@ bench: deps-bench $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS) --target bench_engine bench_converter bench_startup
 	$(BUILD)/bench/bench_engine
 	$(BUILD)/bench/bench_converter
-	xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD)/bench/startup/bench_startup
+	$(ON_DISPLAY) -- $(BUILD)/bench/startup/bench_startup
 
 # Leaves one pellimor_<version>_<arch>.deb here, replacing any earlier one;
 # CPack's scratch files stay in the build folder. Any lintian tag fails it, down to

@@ -4,7 +4,12 @@ here, recorded by its id, and ended by that id when the test ends, together with
 started in turn (the accessibility bus launcher starts a bus of its own and that bus starts the
 registry), so nothing outlives the test and no other desktop on the machine is touched.
 A failing test prints the end of each process's output; PELLIMOR_KEEP_SCRATCH=1 keeps its
-scratch folder with the whole logs."""
+scratch folder with the whole logs.
+
+Run as a program, it is the one way every other test, bench and script gets a display:
+    session.py [--session-bus | --buses] [--screen WxHxD] -- COMMAND ARG...
+runs the command on a virtual X server of its own (with a private session bus, or that bus
+and the accessibility bus), ends all of it afterwards and exits with the command's status."""
 
 import ctypes
 import os
@@ -271,9 +276,9 @@ def _reap():
             return
 
 
-def run(name, body):
+def run(name, body, deadline=DEADLINE):
     """Runs body(session) and ends every process it started, whatever happens; the test fails
-    when a process is left behind."""
+    when a process is left behind. No deadline when it is None."""
     _adopt_orphans()
     session = Session(name)
 
@@ -281,13 +286,13 @@ def run(name, body):
         raise SystemExit(128 + number)
 
     def on_alarm(_number, _frame):
-        raise Failure(f"the test took longer than {DEADLINE} s")
+        raise Failure(f"the test took longer than {deadline} s")
 
     signal.signal(signal.SIGTERM, on_signal)
     signal.signal(signal.SIGINT, on_signal)
     # Well within the test runner's own limit, so that the processes still get ended here.
     signal.signal(signal.SIGALRM, on_alarm)
-    signal.alarm(DEADLINE)
+    signal.alarm(deadline or 0)
     status = 1
     try:
         body(session)
@@ -316,3 +321,43 @@ def run(name, body):
         else:
             print(f"Logs kept in {session.scratch}", flush=True)
     sys.exit(status)
+
+
+def main(arguments):
+    import argparse
+    parser = argparse.ArgumentParser(description="Runs a command on a virtual X server of its own.")
+    buses = parser.add_mutually_exclusive_group()
+    buses.add_argument("--session-bus", action="store_true", help="with a private session bus")
+    buses.add_argument("--buses", action="store_true",
+                       help="with a private session bus and the accessibility bus on it")
+    parser.add_argument("--screen", default="1280x1024x24", help="the screen's size and depth")
+    parser.add_argument("command", nargs=argparse.REMAINDER)
+    options = parser.parse_args(arguments)
+    command = options.command[1:] if options.command[:1] == ["--"] else options.command
+    if not command:
+        parser.error("no command given")
+
+    def body(s):
+        s.start_xvfb(options.screen)
+        if options.buses:
+            s.start_buses()
+        elif options.session_bus:
+            s.start_session_bus()
+        # The caller's environment, with this display and these buses instead of any other.
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS",
+                            "AT_SPI_BUS_ADDRESS", "XAUTHORITY")}
+        env.update({k: s.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")
+                    if k in s.env})
+        command_status = s.start("command", command, env=env, stdout=None, stderr=None).wait()
+        if command_status < 0:   # ended by a signal, told as a shell tells it
+            command_status = 128 - command_status
+        if command_status != 0:
+            raise SystemExit(command_status)
+
+    # Benches and valgrind take as long as they take.
+    run("display", body, deadline=None)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])
