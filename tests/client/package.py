@@ -4,7 +4,9 @@ scratch root the way dpkg installs it (nothing on this machine changes), its lau
 started from that root on a virtual X server until the splash shows, and the package and its
 files put through Debian's own checkers, which may report nothing beyond allowed-findings.txt.
 
-The environment names CPACK, CPACK_CONFIG, VERSION and APP_ID."""
+The environment names CPACK, CPACK_CONFIG, VERSION, APP_ID and STAGE (the installed tree).
+`package.py --findings DEB` only puts a package through the checkers, under the same policy:
+`make package` runs it so."""
 
 import os
 import re
@@ -48,8 +50,9 @@ def lintian_findings(deb):
             for m in [re.match(r"^[EWIPXO]: [^:]+: (\S+)(?: (.*))?$", line)] if m]
 
 
-def appstream_findings(metainfo):
-    out = run(["appstreamcli", "validate", "--no-net", "--pedantic", "--no-color", metainfo])
+def appstream_findings(root):
+    # The record on its own and against the tree around it (launcher and icons).
+    out = run(["appstreamcli", "validate-tree", "--no-net", "--pedantic", "--no-color", root])
     # "I: component-id:3: tag-name detail..."
     found = [("appstream", m.group(1), (m.group(2) or "").split()[:1], line.strip())
              for line in out.stdout.splitlines()
@@ -82,6 +85,22 @@ def launcher_command(desktop):
     return [arg for arg in shlex.split(command) if not re.fullmatch(r"%[fFuUdDnNickvm]", arg)]
 
 
+def unpack(deb, root):
+    """Unpacks the package as dpkg would install it; gives its launcher. It must hold one
+    launcher and one AppStream record."""
+    out = run(["dpkg-deb", "-x", deb, root])
+    if out.returncode != 0:
+        raise Failure(f"dpkg-deb could not unpack the package:\n{out.stderr}")
+    found = []
+    for folder, suffix in (("usr/share/applications", ".desktop"), ("usr/share/metainfo", ".metainfo.xml")):
+        names = [n for n in os.listdir(os.path.join(root, folder)) if n.endswith(suffix)] \
+            if os.path.isdir(os.path.join(root, folder)) else []
+        if len(names) != 1:
+            raise Failure(f"the package holds {len(names)} files *{suffix} in /{folder}, not one")
+        found.append(os.path.join(root, folder, names[0]))
+    return found[0]
+
+
 def body(s):
     for program, package in (("dpkg-deb", "dpkg"), ("dpkg-shlibdeps", "dpkg-dev"),
                              ("file", "file"), ("lintian", "lintian"),
@@ -100,12 +119,8 @@ def body(s):
     if not os.path.isfile(deb):
         raise Failure(f"cpack left no {os.path.basename(deb)}")
     root = os.path.join(s.scratch, "root")
-    out = run(["dpkg-deb", "-x", deb, root])
-    if out.returncode != 0:
-        raise Failure(f"dpkg-deb could not unpack the package:\n{out.stderr}")
-    app_id = os.environ["APP_ID"]
-    desktop = os.path.join(root, "usr/share/applications", app_id + ".desktop")
-    metainfo = os.path.join(root, "usr/share/metainfo", app_id + ".metainfo.xml")
+    desktop = unpack(deb, root)
+    check_package(deb, root)
 
     # ---- the launcher's command, from the installed root ----
     argv = launcher_command(desktop)
@@ -141,8 +156,23 @@ def body(s):
     print(f'The launcher\'s "{" ".join(argv)}" started {executable[len(root):]} from the package; '
           f"its splash is window {window}, {SPLASH[0]}x{SPLASH[1]}, mapped.")
 
-    # ---- the checkers: nothing beyond what is allowed, with its reason ----
-    findings = lintian_findings(deb) + appstream_findings(metainfo) + desktop_findings(desktop)
+    check_findings(deb, root, desktop)
+
+
+def check_package(deb, root):
+    """What dpkg sees of the package: its files against the installed tree, owners, modes and
+    control fields (tests/packaging/check_deb.sh)."""
+    script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "packaging", "check_deb.sh")
+    out = run(["sh", script], env=dict(os.environ, DEB=deb, UNPACKED=root))
+    print(out.stdout, end="")
+    if out.returncode != 0:
+        raise Failure(f"the package's files or fields are not as installed:\n{out.stdout}{out.stderr}")
+
+
+def check_findings(deb, root, desktop):
+    """Debian's checkers: nothing beyond what allowed-findings.txt allows, with its reason. The
+    one policy for the package, here and in `make package`."""
+    findings = lintian_findings(deb) + appstream_findings(root) + desktop_findings(desktop)
     allowed = allowed_findings()
     new = [f for f in findings if (f[0], f[1], *f[2]) not in allowed and (f[0], f[1]) not in allowed]
     for f in findings:
@@ -156,4 +186,16 @@ def body(s):
                       + "\n".join(f"  {f[0]}: {f[3]}" for f in new))
 
 
-session.run("package", body)
+def check_only(s, deb):
+    """`make package`: the checkers' findings on a package built elsewhere, under the same policy."""
+    for program, package in (("dpkg-deb", "dpkg"), ("lintian", "lintian"),
+                             ("desktop-file-validate", "desktop-file-utils"), ("appstreamcli", "appstream")):
+        session.require(program, package)
+    root = os.path.join(s.scratch, "root")
+    check_findings(os.path.abspath(deb), root, unpack(deb, root))
+
+
+if sys.argv[1:2] == ["--findings"] and len(sys.argv) == 3:
+    session.run("package-findings", lambda s: check_only(s, sys.argv[2]))
+else:
+    session.run("package", body)

@@ -1,27 +1,18 @@
-# The Debian package, built from this build by CPack in a scratch folder: it unpacks
-# into the same tree as the install, owned by root, and dpkg-shlibdeps has filled in
-# its dependencies, the Qt 6 libraries among them.
+# The Debian package $DEB, built from this build by CPack and unpacked into $UNPACKED by
+# the package test (tests/client/package.py): it unpacks into the same tree as the install
+# in $STAGE, owned by root, and dpkg-shlibdeps has filled in its dependencies, the Qt 6
+# libraries among them.
 . "$(dirname "$0")/common.sh"
 require_tool dpkg-deb dpkg
-require_tool dpkg-shlibdeps dpkg-dev
-require_tool file file
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-if ! "$CPACK" --config "$CPACK_CONFIG" -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1; then
-    cat "$scratch/cpack.log" >&2
-    fail "cpack could not build the package"
-fi
+deb="$DEB"
+[ "$(basename "$deb")" = "pellimor_${VERSION}_$(dpkg --print-architecture).deb" ] \
+    || fail "the package is named $(basename "$deb")"
 
-deb="$scratch/out/pellimor_${VERSION}_$(dpkg --print-architecture).deb"
-[ -f "$deb" ] || fail "no $(basename "$deb"); cpack left: $(ls "$scratch/out")"
-[ "$(ls "$scratch/out"/*.deb | wc -l)" -eq 1 ] || fail "cpack left several packages: $(ls "$scratch/out")"
-
-dpkg-deb -x "$deb" "$scratch/root"
-require_file_list "$scratch/root"
+require_file_list "$UNPACKED"
 # The program is stripped in the package; everything else is the installed file as is.
-grep -v '^usr/bin/' "$scratch/root.files" | while read -r f; do
-    cmp -s "$STAGE/$f" "$scratch/root/$f" || fail "$f in the package differs from the installed one"
+grep -v '^usr/bin/' "$UNPACKED.files" | while read -r f; do
+    cmp -s "$STAGE/$f" "$UNPACKED/$f" || fail "$f in the package differs from the installed one"
 done
 
 dpkg-deb -c "$deb" | awk '$2 != "root/root" { print; bad = 1 } END { exit bad }' >&2 \
