@@ -16,7 +16,7 @@ UnitListBox::UnitListBox(QWidget* parent)
     // Watching the selection itself, rather than the ways of changing it, is what makes
     // every way count: the view's own handling of drags, paging and type-ahead included.
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &UnitListBox::selectionChanged);
+            &UnitListBox::selectionMoved);
 }
 
 QString UnitListBox::selectedText() const
@@ -39,7 +39,7 @@ QItemSelectionModel::SelectionFlags UnitListBox::selectionCommand(const QModelIn
     return command;
 }
 
-void UnitListBox::selectionChanged()
+void UnitListBox::selectionMoved()
 {
     if (m_restoring)
         return;

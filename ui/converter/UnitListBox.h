@@ -35,7 +35,7 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
-    void selectionChanged();
+    void selectionMoved();
     // A left press begins what a release may finish as a click; other buttons do nothing.
     bool leftPress(QMouseEvent* event);
     template <typename Handle> void handleInput(Handle handle);
