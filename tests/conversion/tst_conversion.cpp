@@ -92,6 +92,10 @@ void TestConversion::outcome_data()
         {"dot in a comma locale", Comma, "Weights", "Pound", "1.5", "Kilogram", Kind::InvalidQuantity, InvalidQuantity},
         {"comma in a dot locale", Dot, "Weights", "Pound", "0,455", "Kilogram", Kind::InvalidQuantity, InvalidQuantity},
         {"infinity", Dot, "Weights", "Pound", "inf", "Kilogram", Kind::InvalidQuantity, InvalidQuantity},
+        // Digit grouping is not a number: a thousands reading would be silently wrong.
+        {"thousands grouped by a comma", Dot, "Weights", "Pound", "1,000", "Kilogram", Kind::InvalidQuantity, InvalidQuantity},
+        {"thousands grouped by a dot", Comma, "Weights", "Pound", "1.000", "Kilogram", Kind::InvalidQuantity, InvalidQuantity},
+        {"comma: a fraction that looks grouped", Comma, "Weights", "Pound", "0,455", "Kilogram", Kind::Line, "0,455 Pound = 0,207 Kilogram"},
         {"beyond the double range", Comma, "Weights", "Pound", "1e999", "Kilogram", Kind::InvalidQuantity, InvalidQuantity},
         {"not a number before a gas mark", Dot, "Temperatures", "Gas Mark", "x", "Celcius", Kind::InvalidQuantity, InvalidQuantity},
         // Then the calculator's own refusals.
