@@ -117,7 +117,8 @@ class Session:
     def start(self, what, argv, env=None, **popen):
         popen.setdefault("stdout", open(self.log(what), "ab"))
         popen.setdefault("stderr", subprocess.STDOUT)
-        process = subprocess.Popen(argv, env=env or self.env, cwd=self.scratch, **popen)
+        popen.setdefault("cwd", self.scratch)
+        process = subprocess.Popen(argv, env=env or self.env, **popen)
         self.started.append((what, process))
         return process
 
@@ -349,7 +350,8 @@ def main(arguments):
                             "AT_SPI_BUS_ADDRESS", "XAUTHORITY")}
         env.update({k: s.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")
                     if k in s.env})
-        command_status = s.start("command", command, env=env, stdout=None, stderr=None).wait()
+        command_status = s.start("command", command, env=env, stdout=None, stderr=None,
+                                 cwd=os.getcwd()).wait()
         if command_status < 0:   # ended by a signal, told as a shell tells it
             command_status = 128 - command_status
         if command_status != 0:
