@@ -19,8 +19,7 @@ class ResultAnnouncer : public QWidget {
     Q_OBJECT
 
 public:
-    // Stands in `parent`, which must not be a titled frame, and speaks for `resultBox`: an
-    // emptied box withdraws its line without a word.
+    // Speaks for `resultBox`: an emptied box withdraws its line without a word.
     ResultAnnouncer(QLineEdit& resultBox, QWidget* parent);
 
     // A line to be heard once, even the same line again; an empty one says nothing.

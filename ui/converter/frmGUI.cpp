@@ -521,9 +521,9 @@ void frmGUI::cmbCategory_Click()
     setUsable(*m_txtQuantity, true);
     {
         // The focus goes first, and alone: a screen reader names the field the focus
-        // arrives in, but a box whose caret moves before it is told of the focus (as the
-        // box's own select-on-focus would move it) it takes for the focus unnamed. The box
-        // is filled and selected just below.
+        // arrives in, unless the box's caret moved first (its own select-on-focus moves
+        // it), when it takes the box for the focus without a word of its name. The box is
+        // filled and selected just below.
         const QSignalBlocker quiet(m_txtQuantity);
         m_txtQuantity->setFocus();
     }
