@@ -59,6 +59,10 @@ void ResultAnnouncer::announce(const QString& line)
 #else
     // Hidden first, so that even the same line again comes into view and is heard.
     hide();
+    // With no one listening a line would only cost the request time: showing a widget,
+    // even one of no size, is a good part of what writing the line costs.
+    if (!QAccessible::isActive())
+        return;
     setAccessibleName(line);
     if (!line.isEmpty())
         show();
