@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QRegularExpression>
 #include <QTest>
 
 #ifdef PELLIMOR_HAVE_QPA_ACCESSIBILITY
@@ -26,9 +27,15 @@ using namespace pellimor;
 
 // What assistive technology heard: new values as "object=value", and an alert's name and its parts' names.
 static QStringList g_heard;
+// Every event it was sent, as "object type", and each notification that came into view, by its name.
+static QStringList g_events, g_notified;
 
 static void listen(QAccessibleEvent* event)
 {
+    if (event->object())
+        g_events << event->object()->objectName() + ' ' + QString::number(event->type(), 16);
+    if (event->type() == QAccessible::ObjectShow && event->accessibleInterface()->role() == QAccessible::Notification)
+        g_notified << event->accessibleInterface()->text(QAccessible::Name);
     if (event->type() == QAccessible::ValueChanged)
         g_heard << event->object()->objectName() + "="
                        + static_cast<QAccessibleValueChangeEvent*>(event)->value().toString();
@@ -50,6 +57,21 @@ class TestAccessibility : public QObject {
                                            : new frmAgreement);
         m_window->show();
         return QTest::qWaitForWindowActive(m_window.get());
+    }
+
+    // The names of the notifications a reader browsing the converter window finds shown.
+    QStringList notifications()
+    {
+        QStringList found;
+        QList<QAccessibleInterface*> todo{QAccessible::queryAccessibleInterface(m_window.get())};
+        while (!todo.isEmpty()) {
+            QAccessibleInterface* node = todo.takeLast();
+            if (node->role() == QAccessible::Notification && !node->state().invisible)
+                found << node->text(QAccessible::Name);
+            for (int i = 0; i < node->childCount(); ++i)
+                todo << node->child(i);
+        }
+        return found;
     }
 
     // Each node a user can reach or press, and each picture that says anything, as "object=name".
@@ -82,7 +104,7 @@ private slots:
 #endif
         QAccessible::installUpdateHandler(listen);
     }
-    void init() { g_heard.clear(), m_fakes = {}; }
+    void init() { g_heard.clear(), g_events.clear(), g_notified.clear(), m_fakes = {}; }
     void cleanup() { m_window.reset(); }
 
     // The fields are named after their frames; pictures are silent unless they are links or Tab stops.
@@ -140,6 +162,128 @@ private slots:
         m_window->findChild<QLineEdit*>("txtQuantity")->setText("180");
         m_window->findChild<QListWidget*>("lstTo")->setCurrentRow(1);
         QVERIFY2(g_heard.contains("txtResult=180\u00B0 Celcius = Gas Mark 4"), qPrintable(g_heard.join('|')));
+    }
+
+    // Each new line is heard once, in full, where the focus is: in the To list that wrote it.
+    // Emptying the line says nothing, and leaves no old line for a reader to come upon.
+    void newLineIsHeardOnce_data()
+    {
+        QTest::addColumn<QString>("category");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<QString>("quantity");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("weights") << "Weights" << 4 << "2" << 1 << "2 Pounds = 0.909 Kilogram";
+        QTest::newRow("lengths") << "Lengths" << 2 << "24" << 1 << "24 Inches = 2 Feet";
+        QTest::newRow("volumes") << "Volumes" << 8 << "1" << 9 << "1 Tablespoon = 3 Teaspoons";
+        QTest::newRow("temperatures") << "Temperatures" << 0 << "180" << 1 << "180\u00B0 Celcius = Gas Mark 4";
+        QTest::newRow("refused") << "Temperatures" << 0 << "1" << 1 << "";
+    }
+
+    void newLineIsHeardOnce()
+    {
+        if (!QAccessible::isActive())
+            QSKIP("Accessibility could not be switched on: Qt's private platform headers are missing");
+        QFETCH(QString, category);
+        QFETCH(int, from);
+        QFETCH(QString, quantity);
+        QFETCH(int, to);
+        QFETCH(QString, line);
+        QVERIFY(open(QStringLiteral("converter")));
+        auto* window = static_cast<frmGUI*>(m_window.get());
+        auto* box = m_window->findChild<QComboBox*>("cmbCategory");
+        auto* lstTo = m_window->findChild<QListWidget*>("lstTo");
+        auto* result = m_window->findChild<QLineEdit*>("txtResult");
+        box->setCurrentIndex(box->findText(category));
+        window->cmbCategory_Click();
+        m_window->findChild<QListWidget*>("lstFrom")->setCurrentRow(from);
+        m_window->findChild<QLineEdit*>("txtQuantity")->setText(quantity);
+        window->txtQuantity_KeyPress(quantity.back().unicode());   // the To list opens
+        lstTo->setFocus();
+        lstTo->setCurrentRow(to);
+        const QStringList once = line.isEmpty() ? QStringList{} : QStringList{line};
+        QCOMPARE(g_notified, once);
+        QCOMPARE(result->text(), line);
+        QCOMPARE(lstTo->hasFocus(), !line.isEmpty());   // a refusal sends it to the quantity
+        QCOMPARE(result->accessibleName(), "Result");
+        QCOMPARE(notifications(), once);   // what a reader browsing the window comes upon
+
+        window->lstTo_Click();   // the same pick again asks for the line again
+        QCOMPARE(g_notified, once + once);
+
+        g_notified.clear();
+        window->cmbCategory_Click();
+        QCOMPARE(result->text(), "");
+        QCOMPARE(g_notified, QStringList{});
+        QCOMPARE(notifications(), QStringList{});
+    }
+
+    // The guide's pointers and the result's flash say nothing, however fast they change.
+    void decorationsAreSilent_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("flash") << "flash";
+        QTest::newRow("guide") << "guide";
+    }
+
+    void decorationsAreSilent()
+    {
+        if (!QAccessible::isActive())
+            QSKIP("Accessibility could not be switched on: Qt's private platform headers are missing");
+        QFETCH(QString, what);
+        QVERIFY(open(QStringLiteral("converter")));
+        auto* window = static_cast<frmGUI*>(m_window.get());
+        auto* box = m_window->findChild<QComboBox*>("cmbCategory");
+        box->setCurrentIndex(box->findText("Weights"));
+        window->cmbCategory_Click();
+        m_window->findChild<QListWidget*>("lstFrom")->setCurrentRow(4);
+        m_window->findChild<QLineEdit*>("txtQuantity")->setText("2");
+        m_window->findChild<QListWidget*>("lstTo")->setCurrentRow(1);
+        g_events.clear();
+        for (int tick = 0; tick < 8; ++tick) {
+            if (what == u"flash") {
+                window->tmrResult_Timer();
+            } else {
+                window->StartStepPointer(frmGUI::Step::ToUnit);
+                window->tmrTo_Timer();
+                window->HideStepPointer(frmGUI::Step::ToUnit);
+                window->StartStepPointer(frmGUI::Step::Category);
+                window->RestStepPointer(frmGUI::Step::Category);
+            }
+        }
+        QCOMPARE(g_events, QStringList{});
+    }
+
+    // After a category pick the focus arrives in the quantity box before anything changes in
+    // it: a screen reader that hears of a caret or text first takes the box for the focus
+    // without saying its name.
+    void focusComesFirst_data()
+    {
+        QTest::addColumn<QString>("before");   // what the box holds before the pick
+        QTest::newRow("first pick") << "";
+        QTest::newRow("later pick") << "2";
+    }
+
+    void focusComesFirst()
+    {
+        if (!QAccessible::isActive())
+            QSKIP("Accessibility could not be switched on: Qt's private platform headers are missing");
+        QFETCH(QString, before);
+        QVERIFY(open(QStringLiteral("converter")));
+        auto* window = static_cast<frmGUI*>(m_window.get());
+        auto* box = m_window->findChild<QComboBox*>("cmbCategory");
+        auto* quantity = m_window->findChild<QLineEdit*>("txtQuantity");
+        box->setCurrentIndex(box->findText("Lengths"));
+        window->cmbCategory_Click();
+        quantity->setText(before);
+        box->setFocus();
+        g_events.clear();
+        box->setCurrentIndex(box->findText("Volumes"));
+        window->cmbCategory_Click();
+        const QStringList told = g_events.filter(QRegularExpression("^txtQuantity "));
+        QVERIFY(!told.isEmpty());
+        QCOMPARE(told.first(), "txtQuantity " + QString::number(QAccessible::Focus, 16));
+        QVERIFY(quantity->hasFocus() && quantity->selectedText() == "(Enter a value)");
     }
 
     // ctest runs this once more under QT_SCALE_FACTOR=2: each picture at the screen's

@@ -32,6 +32,11 @@ QAccessible::State DecorationAccessible::state() const
     return state;
 }
 
+bool DecorationAccessible::isValid() const
+{
+    return false;
+}
+
 void DecorationAccessible::install()
 {
     static const bool installed = [] {

@@ -11,6 +11,7 @@
 #include "ui/common/ImageList.h"
 #include "ui/common/LinkAccessible.h"
 #include "ui/converter/QuantityBox.h"
+#include "ui/converter/ResultAnnouncer.h"
 #include "ui/converter/UnitListBox.h"
 
 #include <QAbstractItemView>
@@ -26,6 +27,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QTimer>
 #include <QUrl>
@@ -119,6 +121,7 @@ frmGUI::frmGUI(Services services, QWidget* parent)
     setFont(form::sansSerif(8.25));
     LinkAccessible::install();
     DecorationAccessible::install();
+    ResultAnnouncer::install();
     createControls();
     createMenus();
     createTimers();
@@ -221,6 +224,7 @@ void frmGUI::createControls()
     txtResult->setAccessibleName(QStringLiteral("Result"));
     form::setBackground(*txtResult, form::MenuBackground);
     form::setForeground(*txtResult, 0x00C00000u);
+    m_announcer = new ResultAnnouncer(*txtResult, client);
 
     // Brand and links.
     // A link is one before it has a text or a name, for the same reason.
@@ -476,8 +480,15 @@ void frmGUI::cmbCategory_Click()
     RestStepPointer(Step::Category);
     CurrentCategory = m_cmbCategory->currentText();
     setUsable(*m_txtQuantity, true);
+    {
+        // The focus goes first, and alone: a screen reader names the field the focus
+        // arrives in, unless the box's caret moved first (its own select-on-focus moves
+        // it), when it takes the box for the focus without a word of its name. The box is
+        // filled and selected just below.
+        const QSignalBlocker quiet(m_txtQuantity);
+        m_txtQuantity->setFocus();
+    }
     m_txtQuantity->setText(EnterValue);
-    m_txtQuantity->setFocus();
     m_txtQuantity->setSelection(0, int(m_txtQuantity->text().size()));
     StartStepPointer(Step::Quantity);
     StartStepPointer(Step::FromUnit);
@@ -600,6 +611,7 @@ void frmGUI::setResultLine(const QString& line)
     // Screen readers hear the new line without having to go and look for it.
     QAccessibleValueChangeEvent changed(m_txtResult, line);
     QAccessible::updateAccessibility(&changed);
+    m_announcer->announce(line);
 }
 
 // ---- Menus, links and the pointer -------------------------------------------------

@@ -24,6 +24,7 @@ class ICollectionManager;
 class CategoryBox;
 class ImageList;
 class QuantityBox;
+class ResultAnnouncer;
 class UnitListBox;
 
 // The converter window: the user picks a category, a From unit, types a quantity and
@@ -129,6 +130,7 @@ private:
     UnitListBox* m_lstFrom = nullptr;
     UnitListBox* m_lstTo = nullptr;
     QLineEdit* m_txtResult = nullptr;
+    ResultAnnouncer* m_announcer = nullptr;
     QLabel* m_imgCategory = nullptr;
     QLabel* m_imgQuantity = nullptr;
     QLabel* m_imgFrom = nullptr;

@@ -1,0 +1,81 @@
+#include "ui/converter/ResultAnnouncer.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QLineEdit>
+#include <QtGlobal>
+
+namespace pellimor {
+
+namespace {
+
+class NotificationAccessible : public QAccessibleWidget {
+public:
+    explicit NotificationAccessible(QWidget* widget)
+        : QAccessibleWidget(widget, QAccessible::Notification)
+    {
+    }
+
+    // Only the line: Qt would lend a child of a titled frame the frame's caption as a label,
+    // which a reader would then say instead of the line.
+    QList<QPair<QAccessibleInterface*, QAccessible::Relation>>
+    relations(QAccessible::Relation /*match*/) const override
+    {
+        return {};
+    }
+};
+
+QAccessibleInterface* notificationFactory(const QString& /*className*/, QObject* object)
+{
+    if (auto* announcer = qobject_cast<ResultAnnouncer*>(object))
+        return new NotificationAccessible(announcer);
+    return nullptr;
+}
+
+} // namespace
+
+ResultAnnouncer::ResultAnnouncer(QLineEdit& resultBox, QWidget* parent)
+    : QWidget(parent)
+    , m_resultBox(&resultBox)
+{
+    setObjectName(QStringLiteral("resultAnnouncer"));
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    resize(0, 0);
+    hide();
+    connect(&resultBox, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (text.isEmpty())
+            announce(text);
+    });
+}
+
+void ResultAnnouncer::announce(const QString& line)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    if (!line.isEmpty() && m_resultBox) {
+        QAccessibleAnnouncementEvent event(m_resultBox, line);
+        QAccessible::updateAccessibility(&event);
+    }
+#else
+    // Hidden first, so that even the same line again comes into view and is heard.
+    hide();
+    // With no one listening a line would only cost the request time: showing a widget,
+    // even one of no size, is a good part of what writing the line costs.
+    if (!QAccessible::isActive())
+        return;
+    setAccessibleName(line);
+    if (!line.isEmpty())
+        show();
+#endif
+}
+
+void ResultAnnouncer::install()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(notificationFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+} // namespace pellimor

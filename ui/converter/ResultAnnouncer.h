@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class QLineEdit;
+
+namespace pellimor {
+
+// Lets a screen reader speak each new result line while the focus stays in the To list
+// that wrote it. Readers speak changes to the object that has the focus, and a text box
+// the user is not in is not one of them; what they do speak unasked is a notification
+// coming into view. So this is a notification that carries the line as its name and
+// comes into view anew with every line, and goes when the line is emptied. To the eye
+// it is nothing: it has no size, paints nothing and takes neither focus nor clicks.
+// Where Qt has an announcement of its own (6.8 and later) the line goes that way and
+// this stays out of view.
+class ResultAnnouncer : public QWidget {
+    Q_OBJECT
+
+public:
+    // Speaks for `resultBox`: an emptied box withdraws its line without a word.
+    ResultAnnouncer(QLineEdit& resultBox, QWidget* parent);
+
+    // A line to be heard once, even the same line again; an empty one says nothing.
+    void announce(const QString& line);
+
+    // Installs the factory that makes it a notification to assistive technology; safe to
+    // call repeatedly.
+    static void install();
+
+private:
+    QPointer<QLineEdit> m_resultBox;
+};
+
+} // namespace pellimor
