@@ -5,7 +5,9 @@
 #include <QPalette>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace pellimor {
 
