@@ -14,9 +14,10 @@ FUZZ_SECONDS   ?= 600
 PACKAGES_BUILD := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation
 # The client tests: a screen reader's bus and library, the screen reader Orca with the speech
 # server it speaks through, a headless Wayland compositor with Qt's plugin for it, keys and
-# screenshots on X, and Debian's package checker.
+# screenshots on X, the platform theme that colours Qt programs on dark desktops, and
+# Debian's package checker.
 PACKAGES_CLIENT := xdotool x11-utils imagemagick python3-pil dbus-daemon dbus-bin at-spi2-core \
-	python3-pyatspi orca speech-dispatcher weston qt6-wayland lintian
+	python3-pyatspi orca speech-dispatcher weston qt6-wayland qt6ct lintian
 PACKAGES_TEST  := $(PACKAGES_BUILD) xvfb python3 desktop-file-utils appstream dpkg-dev file qt6-base-private-dev \
 	$(PACKAGES_CLIENT)
 # The start-up bench presses a key through XTEST, and its second row runs a session bus

@@ -1,5 +1,7 @@
 #include "ui/common/FormTools.h"
 
+#include "ui/common/ThemeColours.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLabel>
@@ -24,14 +26,6 @@ QColor color(std::uint32_t value)
 }
 
 namespace {
-void setRole(QWidget& widget, QPalette::ColorRole role, const QColor& colour)
-{
-    QPalette palette = widget.palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        palette.setColor(group, role, colour);
-    widget.setPalette(palette);
-}
-
 QFont withStyle(QFont font, double pointSize, bool bold, bool italic, bool underline)
 {
     font.setStyleHint(QFont::SansSerif);
@@ -61,14 +55,12 @@ QStringList installedOf(const QStringList& wanted)
 
 void setBackground(QWidget& field, std::uint32_t value)
 {
-    setRole(field, QPalette::Base, color(value));
+    ThemeColours::setBackground(field, value);
 }
 
 void setForeground(QWidget& widget, std::uint32_t value)
 {
-    const QColor colour = color(value);
-    setRole(widget, QPalette::WindowText, colour);
-    setRole(widget, QPalette::Text, colour);
+    ThemeColours::setForeground(widget, value);
 }
 
 QFont sansSerif(double pointSize, bool bold, bool italic, bool underline)

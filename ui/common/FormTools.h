@@ -34,9 +34,9 @@ constexpr std::uint32_t White = 0x00FFFFFFu;
 // the menu background is the palette's window colour, the window background its
 // base colour, so the program follows the desktop's theme.
 QColor color(std::uint32_t value);
-// The field's background, in every state (a disabled field keeps the given colour).
+// The field's background, in every state (a disabled field keeps the given colour),
+// and the widget's text colour; both follow the desktop's palette (ThemeColours).
 void setBackground(QWidget& field, std::uint32_t value);
-// The field's text colour, in every state.
 void setForeground(QWidget& widget, std::uint32_t value);
 
 // The program's fonts. Where the named face is missing, the nearest sans serif of the

@@ -334,23 +334,6 @@ void frmGUI::Form_Load()
     form::setPicture(*m_imgRadis, ImageList1.picture(QStringLiteral("Radis")));
 }
 
-void frmGUI::changeEvent(QEvent* event)
-{
-    QMainWindow::changeEvent(event);
-    // The system colours follow the desktop's theme while the program runs. A new
-    // theme reaches a window as a change of its own palette; the fields keep the
-    // colours copied into them until they are copied again.
-    const bool themeChanged = event->type() == QEvent::PaletteChange
-                              || event->type() == QEvent::ApplicationPaletteChange;
-    if (themeChanged && m_txtResult) {
-        for (QWidget* field : {static_cast<QWidget*>(m_txtQuantity),
-                               static_cast<QWidget*>(m_lstFrom), static_cast<QWidget*>(m_lstTo)})
-            form::setBackground(*field, field->isEnabled() ? form::WindowBackground
-                                                           : form::MenuBackground);
-        form::setBackground(*m_txtResult, form::MenuBackground);
-    }
-}
-
 void frmGUI::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
