@@ -195,6 +195,8 @@ private slots:
     void cleanup() { useLocale(QStringLiteral("en")); }
     void requests_data();
     void requests();
+    void guide_data();
+    void guide();
     void quantityEdits_data();
     void quantityEdits();
     void links_data();
@@ -290,6 +292,59 @@ void TestFrmGuiFlow::requests()
         QVERIFY(c.cmbCategory->hasFocus());
     else
         QVERIFY(c.txtQuantity->hasFocus() && c.wholeQuantitySelected());
+}
+
+void TestFrmGuiFlow::guide_data()
+{
+    // Steps a person takes ("category", "from", "type" or "to", then what), and after each:
+    // the To list, the line, and each pointer from the radish to the pepper ("*" turning,
+    // "-" hidden, else the picture it rests on).
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("after");
+    const QString picked = "locked||Radis1 * * -", line = "open|2 Pounds = 0.909 Kilogram|Radis1 Carotte1 Tomate1 Poivron1";
+    QTest::newRow("From, then the quantity; another From after the result")
+        << QStringList{"category Weights", "from Pound", "type 2", "to Kilogram", "from Gram"}
+        << QStringList{picked, "locked||Radis1 * Tomate1 -", "open||Radis1 Carotte1 Tomate1 *", line,
+                       "open||Radis1 Carotte1 Tomate1 *"};
+    QTest::newRow("the quantity, then From; a key after the result")
+        << QStringList{"category Weights", "type 2", "from Pound", "to Kilogram", "type 5"}
+        << QStringList{picked, "locked||Radis1 Carotte1 * -", "open||Radis1 Carotte1 Tomate1 *", line,
+                       "open||Radis1 Carotte1 Tomate1 *"};
+    QTest::newRow("a category again after the result")
+        << QStringList{"category Weights", "from Pound", "type 2", "to Kilogram", "category Lengths"}
+        << QStringList{picked, "locked||Radis1 * Tomate1 -", "open||Radis1 Carotte1 Tomate1 *", line, picked};
+}
+
+// The To list opens once both the From unit and the quantity are given, in either order;
+// every step empties the line; a finished step's pointer rests on its first picture, and
+// the pepper stands on its first beside a result.
+void TestFrmGuiFlow::guide()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, after);
+    Converter c;
+    QVERIFY(c.open());
+    const std::pair<QLabel*, QTimer*> pointers[] = {{c.imgCategory, c.tmrCategory}, {c.imgQuantity, c.tmrQuantity},
+                                                    {c.imgFrom, c.tmrFrom}, {c.imgTo, c.tmrTo}};
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        const QString what = steps[i].section(u' ', 0, 0), arg = steps[i].section(u' ', 1);
+        if (what == u"category")
+            c.pickCategory(arg);
+        else if (what == u"type")
+            c.type(arg);
+        else
+            QVERIFY(c.click(what == u"from" ? c.lstFrom : c.lstTo, arg));
+        QStringList shown;
+        for (const auto& [image, timer] : pointers) {
+            QString key = image->isHidden() ? "-" : timer->isActive() ? "*" : "?";
+            for (const QString& stored : ImageList::keys())
+                if (key == u"?" && shows(image, stored))
+                    key = stored;
+            shown << key;
+        }
+        const bool open = c.lstTo->isEnabled() && looks(c.lstTo, true);
+        QCOMPARE(QStringList({open ? "open" : "locked", c.txtResult->text(), shown.join(u' ')}).join(u'|'), after[i]);
+    }
 }
 
 void TestFrmGuiFlow::quantityEdits_data()

@@ -11,6 +11,12 @@
 
 using namespace pellimor;
 
+namespace {
+// What the splash promises, in milliseconds: a vegetable every 350, the hand-over at 3500.
+constexpr int ChainInterval = 350;
+constexpr int HandOverInterval = 3500;
+} // namespace
+
 class TestFrmSplash : public QObject {
     Q_OBJECT
 
@@ -93,7 +99,7 @@ void TestFrmSplash::switchingOnAgainKeepsTheSchedule()
     auto* tomato = splash.findChild<QTimer*>(QStringLiteral("tmrTomate"));
     splash.tmrRadis_Timer();
     // A restart by the next radish tick would put the full period back and stall the chain.
-    QTRY_VERIFY_WITH_TIMEOUT(tomato->remainingTime() < frmSplash::ChainInterval - 40, 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(tomato->remainingTime() < ChainInterval - 40, 1000);
     const int remaining = tomato->remainingTime();
     splash.tmrRadis_Timer();
     QVERIFY(tomato->remainingTime() <= remaining);
@@ -120,10 +126,9 @@ void TestFrmSplash::handOverNeverEarly()
             QVERIFY2(timer->timerType() == Qt::PreciseTimer, qPrintable(timer->objectName()));
         QTest::qWait(37 + 53 * i);
     }
-    QTRY_VERIFY_WITH_TIMEOUT(std::count(handedOver.begin(), handedOver.end(), -1) == 0,
-                             frmSplash::HandOverInterval * 2);
+    QTRY_VERIFY_WITH_TIMEOUT(std::count(handedOver.begin(), handedOver.end(), -1) == 0, HandOverInterval * 2);
     for (const qint64 at : handedOver)
-        QVERIFY2(at >= frmSplash::HandOverInterval, qPrintable(QStringLiteral("handed over at %1 ms").arg(at)));
+        QVERIFY2(at >= HandOverInterval, qPrintable(QStringLiteral("handed over at %1 ms").arg(at)));
 }
 
 QTEST_MAIN(TestFrmSplash)
