@@ -240,6 +240,9 @@ void TestFrmGuiFlow::requests_data()
         {"overflow, after a result", "en|Weights|Kilogram|1E+308|Kilogram|-|Milligram", TooLarge},
         // A typed name once counted as a pick; the category is checked before the quantity.
         {"typed name and Return", "en|Weights|Pound|abc||weights\r|Kilogram", InvalidCategory},
+        // Typing over the category picks nothing, even a name of the list: the units stay, and
+        // the request goes by the text, whose calculator knows no pound.
+        {"typed name of the list and Tab", "en|Weights|Pound|2||Volumes\t|Kilogram", "2 Pounds = 0 Kilogram"},
         {"category emptied, after a result", "en|Weights|Pound|2|Kilogram||Gram", InvalidCategory},
     };
     for (const auto& row : rows)
@@ -296,7 +299,8 @@ void TestFrmGuiFlow::requests()
 
 void TestFrmGuiFlow::guide_data()
 {
-    // Steps a person takes ("category", "from", "type" or "to", then what), and after each:
+    // Steps a person takes ("category", "from", "type" or "to", then what; "wheel up" over the
+    // category box), and after each:
     // the To list, the line, and each pointer from the radish to the pepper ("*" turning,
     // "-" hidden, else the picture it rests on).
     QTest::addColumn<QStringList>("steps");
@@ -313,6 +317,12 @@ void TestFrmGuiFlow::guide_data()
     QTest::newRow("a category again after the result")
         << QStringList{"category Weights", "from Pound", "type 2", "to Kilogram", "category Lengths"}
         << QStringList{picked, "locked||Radis1 * Tomate1 -", "open||Radis1 Carotte1 Tomate1 *", line, picked};
+    // The wheel picks without taking the focus from the quantity box, whose placeholder must
+    // still be wholly selected for the first key to replace it.
+    QTest::newRow("a category by the wheel, the focus left in the quantity")
+        << QStringList{"category Weights", "type 5", "wheel up", "type 2", "from Cup", "to Litre"}
+        << QStringList{picked, "locked||Radis1 Carotte1 * -", picked, "locked||Radis1 Carotte1 * -",
+                       "open||Radis1 Carotte1 Tomate1 *", "open|2 Cups = 0.472 Litre|Radis1 Carotte1 Tomate1 Poivron1"};
 }
 
 // The To list opens once both the From unit and the quantity are given, in either order;
@@ -330,6 +340,8 @@ void TestFrmGuiFlow::guide()
         const QString what = steps[i].section(u' ', 0, 0), arg = steps[i].section(u' ', 1);
         if (what == u"category")
             c.pickCategory(arg);
+        else if (what == u"wheel")
+            wheel(c.cmbCategory, 120);
         else if (what == u"type")
             c.type(arg);
         else
