@@ -23,6 +23,8 @@ class TestFrmSplash : public QObject {
 private slots:
     void run_data();
     void run();
+    void timers_data();
+    void timers();
     void switchingOnAgainKeepsTheSchedule();
     void handOverNeverEarly();
 };
@@ -91,6 +93,33 @@ void TestFrmSplash::run()
     }
     state.sort();
     QTEST(state.join(u' '), "state");
+}
+
+void TestFrmSplash::timers_data()
+{
+    // Every timer of the splash: how often it ticks, in milliseconds, and whether it runs
+    // from the load.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<bool>("running");
+    QTest::newRow("blink") << "tmrFlash" << 50 << false;
+    QTest::newRow("radish") << "tmrRadis" << ChainInterval << true;
+    QTest::newRow("pepper") << "tmrPoivron" << ChainInterval << false;
+    QTest::newRow("carrot") << "tmrCarotte" << ChainInterval << false;
+    QTest::newRow("tomato") << "tmrTomate" << ChainInterval << false;
+    QTest::newRow("hand-over") << "Timer1" << HandOverInterval << true;
+}
+
+void TestFrmSplash::timers()
+{
+    QFETCH(QString, name);
+    QFETCH(int, interval);
+    QFETCH(bool, running);
+    frmSplash splash;
+    const QTimer* timer = splash.findChild<QTimer*>(name);
+    QVERIFY(timer);
+    QCOMPARE(timer->interval(), interval);
+    QCOMPARE(timer->isActive(), running);
 }
 
 void TestFrmSplash::switchingOnAgainKeepsTheSchedule()
