@@ -241,7 +241,8 @@ def run_test(test, functions=()):
 
 
 def split_killer(mutant, tests):
-    words = mutant.killer.split()
+    # The test's name, then one argument for it: a function, or "function:row".
+    words = mutant.killer.strip().split(None, 1)
     by_name = {t.name: t for t in tests}
     if not words or words[0] not in by_name:
         return None, [], f"the expected killer {mutant.killer!r} is not one of the tests run"
