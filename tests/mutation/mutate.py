@@ -216,12 +216,17 @@ def load_tests():
 
 
 FAIL_LINE = re.compile(r"^FAIL!\s*:\s*\w+::(\w+)\(([^)]*)\)(.*)$")
+# What QtTest says when asked for a function or a row it does not have.
+NOT_FOUND = re.compile(r"^(Unknown test function: .*|Unknown testdata for function .*)$", re.M)
 
 
 def run_test(test, functions=()):
     """None when the test passes (or skips); else (what failed, counts as a kill)."""
     command = list(test.command) + list(functions)
     code, output, seconds = run(command, cwd=test.cwd, env=test.env, timeout=TEST_TIMEOUT)
+    missing = NOT_FOUND.search(output)
+    if missing:   # a wrong name in the list, never a kill
+        return (f"{test.name}: {missing.group(1).strip()}", None), seconds
     if code == 0 or (test.skip_code is not None and code == int(test.skip_code)):
         return None, seconds
     fails = []
@@ -271,6 +276,9 @@ def try_mutant(mutant, files, tests, jobs):
             mutant.status, mutant.detail = "ERROR", "the mutant does not build:\n" + tail(output)
             return
         result, _ = run_test(killer, functions)
+        if result and result[1] is None:
+            mutant.status, mutant.detail = "ERROR", result[0]
+            return
         if result and result[1]:
             mutant.status, mutant.killed_by = "killed", result[0]
             return
@@ -358,6 +366,22 @@ def main():
             if result and result[1]:
                 sys.exit("a test fails on the unchanged tree; a mutation run would prove nothing")
         print(f"Baseline: every test passes ({time.monotonic() - base_started:.0f} s)", flush=True)
+
+    # Each expected killer that names a function or a row must have it: asked on the
+    # unchanged tree, it passes.
+    checked, broken = {}, 0
+    for mutant in mutants:
+        killer, functions, error = split_killer(mutant, tests)
+        key = mutant.killer.strip()
+        if not error and functions and key not in checked:
+            result, _ = run_test(killer, functions)
+            checked[key] = None if not result else result[0]
+        error = error or checked.get(key)
+        if error:
+            broken += 1
+            print(f"  [{mutant.name}] expected killer: {error}", flush=True)
+    if broken:
+        sys.exit(f"{broken} mutant(s) name an expected killer that does not run as named")
 
     files = program_sources()
     for index, mutant in enumerate(mutants, 1):
