@@ -9,7 +9,8 @@ build-mutate/build), so the working tree is never touched. For each mutant it:
      top-level folder but tests, bench, packaging, assets and the build folders); a piece
      found nowhere or more than once is reported as an error, never as a kill;
   2. writes the fault in, builds the test its entry names as the expected killer and runs
-     that (one test function where the entry names one);
+     that (one test function, or "function:row", where the entry names one; a name the
+     test does not have is found on the unchanged tree first and is an error);
   3. only if that passes, builds everything and runs the other tests (not the client
      tests, not the packaging checks, not the long random session), stopping at the
      first that fails;
@@ -21,7 +22,7 @@ A kill counts only when a fixed test row fails: a failure of the random session 
 would not catch the fault on every run. The run prints each mutant with the test row that
 killed it, and the kill rate; any survivor or error makes it exit with status 1.
 
-    tests/mutation/mutate.py [--only NAME,NAME...] [--list] [--jobs N] [--no-baseline]
+    tests/mutation/mutate.py [--only NAME,NAME...] [--list] [--check] [--jobs N] [--no-baseline]
 
 CMAKE_FLAGS in the environment is passed to the scratch build's configuration (e.g.
 -DCMAKE_CXX_COMPILER_LAUNCHER=ccache).
