@@ -35,7 +35,7 @@ PACKAGES_PACKAGE := $(PACKAGES_BUILD) dpkg-dev file lintian appstream desktop-fi
 # The one way a test, bench or script gets a virtual X server (and buses when asked):
 # it starts them, runs the command, and ends every process it started.
 ON_DISPLAY := /usr/bin/python3 tests/client/session.py
-.PHONY: test-sanitize fuzz memcheck deps-fuzz deps-memcheck
+.PHONY: test-sanitize fuzz memcheck deps-fuzz deps-memcheck mutate
 
 all: build
 
@@ -114,6 +114,14 @@ fuzz: deps-fuzz $(FUZZ_BUILD)/CMakeCache.txt
 	  -max_len=256 -dict=$(CURDIR)/tests/fuzz/request.dict -artifact_prefix=findings/ \
 	  -print_final_stats=1 corpus
 
+# Faults a person would notice, each written into a scratch copy of the tree in
+# $(MUTATE_BUILD)/ and built there, one at a time: every one must make a fixed test row fail.
+# MUTANTS=name,name runs only those. Not part of `make test`: it takes most of an hour.
+MUTATE_BUILD ?= build-mutate
+mutate: deps-test
+	MUTATE_DIR=$(CURDIR)/$(MUTATE_BUILD) CMAKE_FLAGS="$(CMAKE_FLAGS)" python3 tests/mutation/mutate.py \
+	  --jobs $(JOBS) $(if $(MUTANTS),--only $(MUTANTS))
+
 $(MEMCHECK_BUILD)/CMakeCache.txt:
 	cmake -S . -B $(MEMCHECK_BUILD) -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
 
@@ -146,4 +154,4 @@ package: deps-package build
 	@ls pellimor_*.deb
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(MEMCHECK_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD) $(MEMCHECK_BUILD) $(MUTATE_BUILD)

@@ -50,12 +50,15 @@ void TestAbout::sysInfo()
     QFETCH(QString, folder);
     QFETCH(bool, startSucceeds);
     test::FakeServices fakes;
+    // Where the system keeps the tool's path and its folder.
+    const std::string pathKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+    const std::string folderKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
     if (pathType != -2)
-        fakes.registry.keys[frmAbout::ToolPathKey];
+        fakes.registry.keys[pathKey];
     if (pathType >= 0)
-        fakes.registry.keys[frmAbout::ToolPathKey]["PATH"] = {uint(pathType), {pathBytes.begin(), pathBytes.end()}};
+        fakes.registry.keys[pathKey]["PATH"] = {uint(pathType), {pathBytes.begin(), pathBytes.end()}};
     if (!folder.isEmpty())
-        fakes.registry.setString(frmAbout::ToolFolderKey, "MSINFO", folder.toStdString());
+        fakes.registry.setString(folderKey, "MSINFO", folder.toStdString());
     fakes.launcher.existingFiles = {QStringLiteral("C:\\Shared\\MSINFO32.EXE")};
     fakes.launcher.startSucceeds = startSucceeds;
     frmAbout about(fakes.services());

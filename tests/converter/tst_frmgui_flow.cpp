@@ -195,6 +195,8 @@ private slots:
     void cleanup() { useLocale(QStringLiteral("en")); }
     void requests_data();
     void requests();
+    void guide_data();
+    void guide();
     void quantityEdits_data();
     void quantityEdits();
     void links_data();
@@ -232,6 +234,9 @@ void TestFrmGuiFlow::requests_data()
         {"overflow, after a result", "en|Weights|Kilogram|1E+308|Kilogram|-|Milligram", TooLarge},
         // A typed name once counted as a pick; the category is checked before the quantity.
         {"typed name and Return", "en|Weights|Pound|abc||weights\r|Kilogram", InvalidCategory},
+        // Typing over the category picks nothing, even a name of the list: the units stay, and
+        // the request goes by the text, whose calculator knows no pound.
+        {"typed name of the list and Tab", "en|Weights|Pound|2||Volumes\t|Kilogram", "2 Pounds = 0 Kilogram"},
         {"category emptied, after a result", "en|Weights|Pound|2|Kilogram||Gram", InvalidCategory},
     };
     for (const auto& row : rows)
@@ -284,6 +289,68 @@ void TestFrmGuiFlow::requests()
         QVERIFY(c.cmbCategory->hasFocus());
     else
         QVERIFY(c.txtQuantity->hasFocus() && c.wholeQuantitySelected());
+}
+
+void TestFrmGuiFlow::guide_data()
+{
+    // Steps a person takes ("category", "from", "type" or "to", then what; "wheel up" over the
+    // category box), and after each:
+    // the To list, the line, and each pointer from the radish to the pepper ("*" turning,
+    // "-" hidden, else the picture it rests on).
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("after");
+    const QString picked = "locked||Radis1 * * -", line = "open|2 Pounds = 0.909 Kilogram|Radis1 Carotte1 Tomate1 Poivron1";
+    QTest::newRow("From, then the quantity; another From after the result")
+        << QStringList{"category Weights", "from Pound", "type 2", "to Kilogram", "from Gram"}
+        << QStringList{picked, "locked||Radis1 * Tomate1 -", "open||Radis1 Carotte1 Tomate1 *", line,
+                       "open||Radis1 Carotte1 Tomate1 *"};
+    QTest::newRow("the quantity, then From; a key after the result")
+        << QStringList{"category Weights", "type 2", "from Pound", "to Kilogram", "type 5"}
+        << QStringList{picked, "locked||Radis1 Carotte1 * -", "open||Radis1 Carotte1 Tomate1 *", line,
+                       "open||Radis1 Carotte1 Tomate1 *"};
+    QTest::newRow("a category again after the result")
+        << QStringList{"category Weights", "from Pound", "type 2", "to Kilogram", "category Lengths"}
+        << QStringList{picked, "locked||Radis1 * Tomate1 -", "open||Radis1 Carotte1 Tomate1 *", line, picked};
+    // The wheel picks without taking the focus from the quantity box, whose placeholder must
+    // still be wholly selected for the first key to replace it.
+    QTest::newRow("a category by the wheel, the focus left in the quantity")
+        << QStringList{"category Weights", "type 5", "wheel up", "type 2", "from Cup", "to Litre"}
+        << QStringList{picked, "locked||Radis1 Carotte1 * -", picked, "locked||Radis1 Carotte1 * -",
+                       "open||Radis1 Carotte1 Tomate1 *", "open|2 Cups = 0.472 Litre|Radis1 Carotte1 Tomate1 Poivron1"};
+}
+
+// The To list opens once both the From unit and the quantity are given, in either order;
+// every step empties the line; a finished step's pointer rests on its first picture, and
+// the pepper stands on its first beside a result.
+void TestFrmGuiFlow::guide()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, after);
+    Converter c;
+    QVERIFY(c.open());
+    const std::pair<QLabel*, QTimer*> pointers[] = {{c.imgCategory, c.tmrCategory}, {c.imgQuantity, c.tmrQuantity},
+                                                    {c.imgFrom, c.tmrFrom}, {c.imgTo, c.tmrTo}};
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        const QString what = steps[i].section(u' ', 0, 0), arg = steps[i].section(u' ', 1);
+        if (what == u"category")
+            c.pickCategory(arg);
+        else if (what == u"wheel")
+            wheel(c.cmbCategory, 120);
+        else if (what == u"type")
+            c.type(arg);
+        else
+            QVERIFY(c.click(what == u"from" ? c.lstFrom : c.lstTo, arg));
+        QStringList shown;
+        for (const auto& [image, timer] : pointers) {
+            QString key = image->isHidden() ? "-" : timer->isActive() ? "*" : "?";
+            for (const QString& stored : ImageList::keys())
+                if (key == u"?" && shows(image, stored))
+                    key = stored;
+            shown << key;
+        }
+        const bool open = c.lstTo->isEnabled() && looks(c.lstTo, true);
+        QCOMPARE(QStringList({open ? "open" : "locked", c.txtResult->text(), shown.join(u' ')}).join(u'|'), after[i]);
+    }
 }
 
 void TestFrmGuiFlow::quantityEdits_data()

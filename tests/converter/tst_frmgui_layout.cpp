@@ -54,6 +54,8 @@ private slots:
     void frameCycle_data();
     void frameCycle();
     void flash();
+    void timers_data();
+    void timers();
     void timersOnceTheFlashHasEnded_data();
     void timersOnceTheFlashHasEnded();
 };
@@ -178,7 +180,8 @@ void TestFrmGuiLayout::frameCycle_data()
     QTest::newRow("pepper turns") << "To" << ""
                                   << QStringList{"Poivron1", "Poivron2", "Poivron3", "Poivron4", "Poivron1"};
     // Any picture not of the pointer's own cycle starts it again at frame 1.
-    QTest::newRow("tomato on its own icon") << "From" << "Tomate" << QStringList{"Tomate1", "Tomate2"};
+    QTest::newRow("tomato on its own icon")
+        << "From" << "Tomate" << QStringList{"Tomate1", "Tomate2", "Tomate3", "Tomate4", "Tomate1"};
     QTest::newRow("radish on the carrot's frame 2") << "Category" << "Carotte2" << QStringList{"Radis1"};
 }
 
@@ -220,6 +223,34 @@ void TestFrmGuiLayout::flash()
     // No timer of the window may fire before its time, as the toolkit's default ones may.
     for (const QTimer* timer : window.findChildren<QTimer*>())
         QVERIFY2(timer->timerType() == Qt::PreciseTimer, qPrintable(timer->objectName()));
+}
+
+void TestFrmGuiLayout::timers_data()
+{
+    // Every timer of the window: how often it ticks, in milliseconds, and whether it runs
+    // from the start.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<bool>("running");
+    QTest::newRow("category pointer") << "tmrCategory" << 200 << true;
+    QTest::newRow("quantity pointer") << "tmrQuantity" << 200 << false;
+    QTest::newRow("From pointer") << "tmrFrom" << 200 << false;
+    QTest::newRow("To pointer") << "tmrTo" << 200 << false;
+    QTest::newRow("blink") << "tmrResult" << 50 << false;
+    QTest::newRow("end of the flash") << "tmrStop" << 1000 << true;
+}
+
+void TestFrmGuiLayout::timers()
+{
+    QFETCH(QString, name);
+    QFETCH(int, interval);
+    QFETCH(bool, running);
+    FakeServices fakes;
+    frmGUI window(fakes.services());
+    const QTimer* timer = window.findChild<QTimer*>(name);
+    QVERIFY(timer);
+    QCOMPARE(timer->interval(), interval);
+    QCOMPARE(timer->isActive(), running);
 }
 
 void TestFrmGuiLayout::timersOnceTheFlashHasEnded_data()

@@ -80,7 +80,8 @@ void TestCalculators::conversion_data()
         << "Temperatures" << "Fahrenheit" << -500.0 << "Fahrenheit" << -500.0 << "";
     QTest::newRow("mark 4 to F") << "Temperatures" << "Gas Mark" << 4.0 << "Fahrenheit" << 350.0 << "";
     QTest::newRow("mark 9 to C") << "Temperatures" << "Gas Mark" << 9.0 << "Celcius" << 246.11111111111111 << "";
-    QTest::newRow("mark 7 to mark") << "Temperatures" << "Gas Mark" << 7.0 << "Gas Mark" << 7.0 << "";
+    QTest::newRow("mark 1 to mark") << "Temperatures" << "Gas Mark" << 1.0 << "Gas Mark" << 1.0 << "";
+    QTest::newRow("mark 9 to mark") << "Temperatures" << "Gas Mark" << 9.0 << "Gas Mark" << 9.0 << "";
     QTest::newRow("262.5 F") << "Temperatures" << "Fahrenheit" << 262.5 << "Gas Mark" << 1.0 << "";
     QTest::newRow("287 F, top of mark 1") << "Temperatures" << "Fahrenheit" << 287.0 << "Gas Mark" << 1.0 << "";
     QTest::newRow("287.1 F") << "Temperatures" << "Fahrenheit" << 287.1 << "Gas Mark" << 2.0 << "";

@@ -11,12 +11,20 @@
 
 using namespace pellimor;
 
+namespace {
+// What the splash promises, in milliseconds: a vegetable every 350, the hand-over at 3500.
+constexpr int ChainInterval = 350;
+constexpr int HandOverInterval = 3500;
+} // namespace
+
 class TestFrmSplash : public QObject {
     Q_OBJECT
 
 private slots:
     void run_data();
     void run();
+    void timers_data();
+    void timers();
     void switchingOnAgainKeepsTheSchedule();
     void handOverNeverEarly();
 };
@@ -87,13 +95,40 @@ void TestFrmSplash::run()
     QTEST(state.join(u' '), "state");
 }
 
+void TestFrmSplash::timers_data()
+{
+    // Every timer of the splash: how often it ticks, in milliseconds, and whether it runs
+    // from the load.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<bool>("running");
+    QTest::newRow("blink") << "tmrFlash" << 50 << false;
+    QTest::newRow("radish") << "tmrRadis" << ChainInterval << true;
+    QTest::newRow("pepper") << "tmrPoivron" << ChainInterval << false;
+    QTest::newRow("carrot") << "tmrCarotte" << ChainInterval << false;
+    QTest::newRow("tomato") << "tmrTomate" << ChainInterval << false;
+    QTest::newRow("hand-over") << "Timer1" << HandOverInterval << true;
+}
+
+void TestFrmSplash::timers()
+{
+    QFETCH(QString, name);
+    QFETCH(int, interval);
+    QFETCH(bool, running);
+    frmSplash splash;
+    const QTimer* timer = splash.findChild<QTimer*>(name);
+    QVERIFY(timer);
+    QCOMPARE(timer->interval(), interval);
+    QCOMPARE(timer->isActive(), running);
+}
+
 void TestFrmSplash::switchingOnAgainKeepsTheSchedule()
 {
     frmSplash splash;
     auto* tomato = splash.findChild<QTimer*>(QStringLiteral("tmrTomate"));
     splash.tmrRadis_Timer();
     // A restart by the next radish tick would put the full period back and stall the chain.
-    QTRY_VERIFY_WITH_TIMEOUT(tomato->remainingTime() < frmSplash::ChainInterval - 40, 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(tomato->remainingTime() < ChainInterval - 40, 1000);
     const int remaining = tomato->remainingTime();
     splash.tmrRadis_Timer();
     QVERIFY(tomato->remainingTime() <= remaining);
@@ -120,10 +155,9 @@ void TestFrmSplash::handOverNeverEarly()
             QVERIFY2(timer->timerType() == Qt::PreciseTimer, qPrintable(timer->objectName()));
         QTest::qWait(37 + 53 * i);
     }
-    QTRY_VERIFY_WITH_TIMEOUT(std::count(handedOver.begin(), handedOver.end(), -1) == 0,
-                             frmSplash::HandOverInterval * 2);
+    QTRY_VERIFY_WITH_TIMEOUT(std::count(handedOver.begin(), handedOver.end(), -1) == 0, HandOverInterval * 2);
     for (const qint64 at : handedOver)
-        QVERIFY2(at >= frmSplash::HandOverInterval, qPrintable(QStringLiteral("handed over at %1 ms").arg(at)));
+        QVERIFY2(at >= HandOverInterval, qPrintable(QStringLiteral("handed over at %1 ms").arg(at)));
 }
 
 QTEST_MAIN(TestFrmSplash)
