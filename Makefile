@@ -18,9 +18,10 @@ PACKAGES_CLIENT := xdotool x11-utils imagemagick python3-pil dbus-daemon dbus-bi
 	python3-pyatspi weston qt6-wayland lintian
 PACKAGES_TEST  := $(PACKAGES_BUILD) xvfb xauth desktop-file-utils appstream dpkg-dev file qt6-base-private-dev \
 	$(PACKAGES_CLIENT)
-# The start-up bench presses a key through XTEST, and its second row runs a session bus
-# with at-spi2-core's accessibility bus, asking both with dbus-send whether they are up.
-PACKAGES_BENCH := $(PACKAGES_BUILD) libbenchmark-dev libxcb1-dev libxcb-xtest0-dev xvfb xauth \
+# The start-up bench presses keys through XTEST and sees what is drawn through DAMAGE; its
+# second row runs a session bus with at-spi2-core's accessibility bus, asking both with
+# dbus-send whether they are up.
+PACKAGES_BENCH := $(PACKAGES_BUILD) libbenchmark-dev libxcb1-dev libxcb-xtest0-dev libxcb-damage0-dev xvfb xauth \
 	dbus-daemon dbus-bin at-spi2-core
 PACKAGES_FUZZ  := $(PACKAGES_BUILD) clang-14 libclang-rt-14-dev
 PACKAGES_MEMCHECK := $(PACKAGES_BUILD) valgrind xvfb xauth dbus-daemon
