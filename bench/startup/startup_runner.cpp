@@ -17,13 +17,13 @@
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -112,25 +112,16 @@ double residentMb(pid_t pid)
     return NAN;
 }
 
-// CPU time of all the process's threads so far, in ms, from the scheduler's account in
-// nanoseconds (the tick-based counters of /proc/<pid>/stat are too coarse here).
+// CPU time of all the process's threads so far, in ms, ended threads included, from the
+// scheduler's account in nanoseconds (the tick-based counters of /proc/<pid>/stat are too
+// coarse here); NaN if it cannot be read.
 double cpuMs(pid_t pid)
 {
-    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
-    DIR* dir = opendir(tasks.c_str());
-    if (!dir)
+    clockid_t clock;
+    timespec used{};
+    if (clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &used) != 0)
         return NAN;
-    double total = 0;
-    while (const dirent* entry = readdir(dir)) {
-        if (entry->d_name[0] == '.')
-            continue;
-        std::ifstream schedstat(tasks + "/" + entry->d_name + "/schedstat");
-        double ns = 0;
-        if (schedstat >> ns)
-            total += ns / 1e6;
-    }
-    closedir(dir);
-    return total;
+    return double(used.tv_sec) * 1e3 + double(used.tv_nsec) / 1e6;
 }
 
 // Starts a program with extra environment at the caller's priority. Its output goes to
