@@ -11,7 +11,7 @@ MEMCHECK_BUILD ?= build-mc
 FUZZ_SECONDS   ?= 600
 
 # What building, running and testing need on a fresh Debian or Ubuntu machine.
-PACKAGES_BUILD := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation
+PACKAGES_BUILD := cmake make g++ pkg-config qt6-base-dev libgl-dev libfontconfig-dev fonts-liberation
 # The client tests: a screen reader's bus and library, a headless Wayland compositor with Qt's
 # plugin for it, keys and screenshots on X, and Debian's package checker.
 PACKAGES_CLIENT := xdotool x11-utils imagemagick python3-pil dbus-daemon dbus-bin at-spi2-core \
