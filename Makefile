@@ -16,7 +16,9 @@ PACKAGES_BUILD := cmake make g++ pkg-config qt6-base-dev libgl-dev libfontconfig
 # plugin for it, keys and screenshots on X, and Debian's package checker.
 PACKAGES_CLIENT := xdotool x11-utils imagemagick python3-pil dbus-daemon dbus-bin at-spi2-core \
 	python3-pyatspi weston qt6-wayland lintian
+# The splash's first-frame test reads the X server's damage reports through xcb.
 PACKAGES_TEST  := $(PACKAGES_BUILD) xvfb xauth desktop-file-utils appstream dpkg-dev file qt6-base-private-dev \
+	libxcb1-dev libxcb-damage0-dev \
 	$(PACKAGES_CLIENT)
 # The start-up bench presses keys through XTEST and sees what is drawn through DAMAGE; its
 # second row runs a session bus with at-spi2-core's accessibility bus, asking both with
