@@ -578,8 +578,11 @@ std::optional<Sample> runOnce(Server& server, const Program& program, const Row&
         sample.firstFrameMs = Millis(*frame - started).count();
     else
         std::fprintf(stderr, "bench_startup: %s drew no complete first frame\n", program.path.c_str());
-    server.idle(pid, mapped->when + RssDelay);
-    sample.rssMb = residentMb(pid);
+    // The list floor's memory is nobody's concern.
+    if (program.role != Role::PickFloor) {
+        server.idle(pid, mapped->when + RssDelay);
+        sample.rssMb = residentMb(pid);
+    }
 
     if (program.role == Role::Converter) {
         // The splash hands over by itself after 3.5 s; a window mapped before the key
