@@ -11,18 +11,21 @@ MEMCHECK_BUILD ?= build-mc
 FUZZ_SECONDS   ?= 600
 
 # What building, running and testing need on a fresh Debian or Ubuntu machine.
-PACKAGES_BUILD := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation
+PACKAGES_BUILD := cmake make g++ pkg-config qt6-base-dev libgl-dev libfontconfig-dev fonts-liberation
 # The client tests: a screen reader's bus and library, the screen reader Orca with the speech
 # server it speaks through, a headless Wayland compositor with Qt's plugin for it, keys and
 # screenshots on X, the platform theme that colours Qt programs on dark desktops, and
 # Debian's package checker.
 PACKAGES_CLIENT := xdotool x11-utils imagemagick python3-pil dbus-daemon dbus-bin at-spi2-core \
 	python3-pyatspi orca speech-dispatcher weston qt6-wayland qt6ct lintian
+# The splash's first-frame test reads the X server's damage reports through xcb.
 PACKAGES_TEST  := $(PACKAGES_BUILD) xvfb python3 desktop-file-utils appstream dpkg-dev file qt6-base-private-dev \
+	libxcb1-dev libxcb-damage0-dev \
 	$(PACKAGES_CLIENT)
-# The start-up bench presses a key through XTEST, and its second row runs a session bus
-# with at-spi2-core's accessibility bus, asking both with dbus-send whether they are up.
-PACKAGES_BENCH := $(PACKAGES_BUILD) libbenchmark-dev libxcb1-dev libxcb-xtest0-dev xvfb python3 \
+# The start-up bench presses keys through XTEST and sees what is drawn through DAMAGE; its
+# second row runs a session bus with at-spi2-core's accessibility bus, asking both with
+# dbus-send whether they are up.
+PACKAGES_BENCH := $(PACKAGES_BUILD) libbenchmark-dev libxcb1-dev libxcb-xtest0-dev libxcb-damage0-dev xvfb python3 \
 	dbus-daemon dbus-bin at-spi2-core
 PACKAGES_FUZZ  := $(PACKAGES_BUILD) clang-14 libclang-rt-14-dev
 PACKAGES_MEMCHECK := $(PACKAGES_BUILD) valgrind xvfb python3 dbus-daemon

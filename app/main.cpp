@@ -5,9 +5,60 @@
 
 #include <QApplication>
 
+#ifdef PELLIMOR_HAVE_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+
+#include <system_error>
+#include <thread>
+#endif
+
+namespace {
+
+// Reading the system's font configuration (a few dozen files of rules, and the caches
+// of every font folder) costs about as much as all of the toolkit's set-up before it,
+// the connection to the display included, and the splash needs it only after that set-up
+// is done. So it is read on a second thread meanwhile; the toolkit then finds it loaded.
+// It must be in place before the toolkit's first look at the fonts: one that came first
+// would read it all again by itself.
+class FontConfigurationReader {
+public:
+    FontConfigurationReader()
+    {
+#ifdef PELLIMOR_HAVE_FONTCONFIG
+        try {
+            m_thread = std::thread([] { FcInit(); });
+        } catch (const std::system_error&) {
+            // No second thread: the toolkit reads it when it needs it, as ever.
+        }
+#endif
+    }
+
+    void wait()
+    {
+#ifdef PELLIMOR_HAVE_FONTCONFIG
+        if (m_thread.joinable())
+            m_thread.join();
+#endif
+    }
+
+    ~FontConfigurationReader() { wait(); }
+
+    FontConfigurationReader(const FontConfigurationReader&) = delete;
+    FontConfigurationReader& operator=(const FontConfigurationReader&) = delete;
+
+private:
+#ifdef PELLIMOR_HAVE_FONTCONFIG
+    std::thread m_thread;
+#endif
+};
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    FontConfigurationReader fontConfiguration;
     QApplication app(argc, argv);
+    fontConfiguration.wait();
     QApplication::setApplicationName(pellimor::Application::title());
     QApplication::setApplicationVersion(QStringLiteral(PELLIMOR_VERSION_STRING));
     QApplication::setOrganizationName(QStringLiteral("Brenvo"));

@@ -38,18 +38,20 @@ QFont withStyle(QFont font, double pointSize, bool bold, bool italic, bool under
 
 // A font whose first family is not installed makes the toolkit ask the system for a
 // whole list of stand-ins before it looks at the next family named, for every new
-// size or weight; the start-up paid for that several times over. So a font names
-// only the faces of its list this machine has, in the list's order, and the nearest
-// of them is what it gets.
+// size or weight; the start-up paid for that several times over. A font naming two or
+// more families makes it ask for the system's stand-ins of each new style at once,
+// before the first text in that style is drawn, which held back the splash's first
+// frame. So a font names only the first face of its list this machine has; the
+// system's stand-ins for that face are asked for only if a text needs a character the
+// face lacks, which none of the windows' own texts does.
 QStringList installedOf(const QStringList& wanted)
 {
     const QStringList present = QFontDatabase::families();
-    QStringList installed;
     for (const QString& family : wanted) {
         if (present.contains(family, Qt::CaseInsensitive))
-            installed.append(family);
+            return {family};
     }
-    return installed.isEmpty() ? wanted : installed;
+    return wanted;
 }
 } // namespace
 

@@ -405,7 +405,11 @@ void frmGUI::StopVeggieFlash()
 
 void frmGUI::DisplayVeggies()
 {
-    form::setPicture(*m_imgTo, ImageList1.picture(QStringLiteral("Poivron1")));
+    // Every result after the first finds the pepper there already; setting it again
+    // would repaint the picture and the frame beneath it for nothing.
+    const QPixmap pepper = ImageList1.picture(QStringLiteral("Poivron1"));
+    if (m_imgTo->pixmap().cacheKey() != pepper.cacheKey())
+        form::setPicture(*m_imgTo, pepper);
     form::switchOn(*m_tmrResult);
     form::switchOn(*m_tmrStop);
 }
