@@ -44,6 +44,21 @@ static void listen(QAccessibleEvent* event)
         g_heard << (i < 0 ? box : box->child(i))->text(QAccessible::Name);
 }
 
+// Shows the real message box, answered as soon as its own event loop runs.
+class AnsweredMessages final : public IMessages {
+public:
+    int shown = 0;
+    void show(const QString& text, int style, const QString& title) override
+    {
+        ++shown;
+        QMetaObject::invokeMethod(qApp, [] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                box->close();
+        }, Qt::QueuedConnection);
+        MessageBoxes().show(text, style, title);
+    }
+};
+
 class TestAccessibility : public QObject {
     Q_OBJECT
     test::FakeServices m_fakes;
@@ -259,31 +274,64 @@ private slots:
     // without saying its name.
     void focusComesFirst_data()
     {
-        QTest::addColumn<QString>("before");   // what the box holds before the pick
-        QTest::newRow("first pick") << "";
-        QTest::newRow("later pick") << "2";
+        QTest::addColumn<QString>("before");     // what the box holds before the focus comes
+        QTest::addColumn<QString>("category");
+        QTest::addColumn<int>("to");             // the To pick refused, or -1 for a category pick
+        QTest::addColumn<QString>("selected");   // what the box then holds, all of it selected
+        QTest::newRow("first pick") << "" << "Volumes" << -1 << "(Enter a value)";
+        QTest::newRow("later pick") << "2" << "Volumes" << -1 << "(Enter a value)";
+        QTest::newRow("refused quantity") << "x" << "Weights" << 1 << "x";
+        QTest::newRow("too low for a gas mark") << "100" << "Temperatures" << 1 << "100";
+        QTest::newRow("too large") << "1E+308" << "Weights" << 2 << "1E+308";
     }
 
+    // The field's name is heard before its text: the first thing a reader learns of the
+    // quantity box is that it has the focus, also when the focus comes back to it after the
+    // message box of a refused request.
     void focusComesFirst()
     {
         if (!QAccessible::isActive())
             QSKIP("Accessibility could not be switched on: Qt's private platform headers are missing");
         QFETCH(QString, before);
-        QVERIFY(open(QStringLiteral("converter")));
+        QFETCH(QString, category);
+        QFETCH(int, to);
+        QFETCH(QString, selected);
+        // The refusal's message box is a real one, answered as soon as it shows: the window
+        // loses its activation to it and is left without it when it closes, as in use.
+        AnsweredMessages messages;
+        m_window.reset(new frmGUI(Services{messages, m_fakes.launcher, m_fakes.registry, m_fakes.browser}));
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         auto* window = static_cast<frmGUI*>(m_window.get());
         auto* box = m_window->findChild<QComboBox*>("cmbCategory");
         auto* quantity = m_window->findChild<QLineEdit*>("txtQuantity");
-        box->setCurrentIndex(box->findText("Lengths"));
+        auto* lstFrom = m_window->findChild<QListWidget*>("lstFrom");
+        auto* lstTo = m_window->findChild<QListWidget*>("lstTo");
+        box->setCurrentIndex(box->findText(to < 0 ? "Lengths" : category));
         window->cmbCategory_Click();
         quantity->setText(before);
-        box->setFocus();
-        g_events.clear();
-        box->setCurrentIndex(box->findText("Volumes"));
-        window->cmbCategory_Click();
+        if (to < 0) {
+            box->setFocus();
+            g_events.clear();
+            box->setCurrentIndex(box->findText(category));
+            window->cmbCategory_Click();
+        } else {
+            lstFrom->setCurrentRow(0);
+            window->txtQuantity_KeyPress(before.back().unicode());   // the To list opens
+            lstTo->setFocus();
+            g_events.clear();
+            lstTo->setCurrentRow(to);
+            QCOMPARE(messages.shown, 1);
+            m_window->activateWindow();   // as a window manager does once the box has gone
+            QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+            QCoreApplication::processEvents();   // what waits for the next turn of the loop
+        }
         const QStringList told = g_events.filter(QRegularExpression("^txtQuantity "));
         QVERIFY(!told.isEmpty());
         QCOMPARE(told.first(), "txtQuantity " + QString::number(QAccessible::Focus, 16));
-        QVERIFY(quantity->hasFocus() && quantity->selectedText() == "(Enter a value)");
+        QVERIFY(quantity->hasFocus());
+        QCOMPARE(quantity->text(), selected);
+        QCOMPARE(quantity->selectedText(), selected);
     }
 
     // ctest runs this once more under QT_SCALE_FACTOR=2: each picture at the screen's

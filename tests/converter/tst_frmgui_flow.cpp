@@ -199,6 +199,8 @@ private slots:
     void guide();
     void quantityEdits_data();
     void quantityEdits();
+    void focusFromActivation_data();
+    void focusFromActivation();
     void links_data();
     void links();
     void randomSession();
@@ -395,6 +397,44 @@ void TestFrmGuiFlow::quantityEdits()
     QCOMPARE(c.txtResult->text().isEmpty(), text != u"12");
     QCOMPARE(c.tmrQuantity->isActive(), !gives);
     QVERIFY(c.txtQuantity->hasFocus());
+}
+
+// The focus that comes back to the quantity box with the window's activation selects its
+// text a turn of the event loop later; what the user does in that moment is not undone by it.
+void TestFrmGuiFlow::focusFromActivation_data()
+{
+    QTest::addColumn<QString>("meanwhile");   // done before the loop turns
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("selected");
+    QTest::newRow("nothing") << "" << "12" << "12";
+    QTest::newRow("a digit typed") << "5" << "125" << "";
+    QTest::newRow("a click") << "click" << "12" << "";
+    QTest::newRow("focus gone") << "Tab" << "12" << "";
+}
+
+void TestFrmGuiFlow::focusFromActivation()
+{
+    QFETCH(QString, meanwhile);
+    QFETCH(QString, text);
+    QFETCH(QString, selected);
+    Converter c;
+    QVERIFY(c.open());
+    c.pickCategory("Weights");
+    c.type("12");
+    QVERIFY(c.txtQuantity->hasFocus() && !c.txtQuantity->hasSelectedText());
+    // What Qt sends the focus widget of a window being activated again.
+    QFocusEvent activated(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(c.txtQuantity, &activated);
+    if (meanwhile == u"click")
+        QTest::mouseClick(c.txtQuantity, Qt::LeftButton, {}, c.txtQuantity->rect().center());
+    else if (meanwhile == u"Tab")
+        QTest::keyClick(c.txtQuantity, Qt::Key_Tab);
+    else if (!meanwhile.isEmpty())
+        QTest::keyClicks(c.txtQuantity, meanwhile);
+    QCoreApplication::processEvents();
+    QCOMPARE(c.txtQuantity->text(), text);
+    QCOMPARE(c.txtQuantity->selectedText(), selected);
+    QCOMPARE(c.txtQuantity->hasFocus(), meanwhile != u"Tab");
 }
 
 // ---- Random session ---------------------------------------------------------------

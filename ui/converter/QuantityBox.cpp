@@ -2,6 +2,8 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMetaObject>
+#include <QMouseEvent>
 
 #include <utility>
 
@@ -15,6 +17,7 @@ QuantityBox::QuantityBox(QWidget* parent)
 
 void QuantityBox::keyPressEvent(QKeyEvent* event)
 {
+    m_focusToReport = false;   // a key typed first keeps its place
     int code = -1;
     switch (event->key()) {
     case Qt::Key_Backspace: code = 8; break;
@@ -53,8 +56,33 @@ void QuantityBox::focusInEvent(QFocusEvent* event)
     // The focus coming back from a popup, the box's own context menu above all, is
     // the same focus going on: selecting everything then would make the menu's Paste
     // replace the text instead of pasting at the caret.
-    if (event->reason() != Qt::PopupFocusReason)
+    if (event->reason() == Qt::PopupFocusReason)
+        return;
+    if (event->reason() != Qt::ActiveWindowFocusReason) {
         emit gotFocus();
+        return;
+    }
+    // Qt tells assistive technology of this focus only once this handler is over; a
+    // selection made here would reach a screen reader first and be spoken without the
+    // field's name. So it is reported on the next turn of the event loop, unless a key or
+    // a click has used the box meanwhile.
+    m_focusToReport = true;
+    QMetaObject::invokeMethod(this, [this] {
+        if (std::exchange(m_focusToReport, false) && hasFocus())
+            emit gotFocus();
+    }, Qt::QueuedConnection);
+}
+
+void QuantityBox::focusOutEvent(QFocusEvent* event)
+{
+    m_focusToReport = false;
+    QLineEdit::focusOutEvent(event);
+}
+
+void QuantityBox::mousePressEvent(QMouseEvent* event)
+{
+    m_focusToReport = false;   // the click places the caret
+    QLineEdit::mousePressEvent(event);
 }
 
 } // namespace pellimor

@@ -467,16 +467,7 @@ void frmGUI::cmbCategory_Click()
     RestStepPointer(Step::Category);
     CurrentCategory = m_cmbCategory->currentText();
     setUsable(*m_txtQuantity, true);
-    {
-        // The focus goes first, and alone: a screen reader names the field the focus
-        // arrives in, unless the box's caret moved first (its own select-on-focus moves
-        // it), when it takes the box for the focus without a word of its name. The box is
-        // filled and selected just below.
-        const QSignalBlocker quiet(m_txtQuantity);
-        m_txtQuantity->setFocus();
-    }
-    m_txtQuantity->setText(EnterValue);
-    m_txtQuantity->setSelection(0, int(m_txtQuantity->text().size()));
+    focusQuantity(EnterValue);
     StartStepPointer(Step::Quantity);
     StartStepPointer(Step::FromUnit);
     HideStepPointer(Step::ToUnit);
@@ -484,6 +475,31 @@ void frmGUI::cmbCategory_Click()
     StopVeggieFlash();
     m_txtResult->clear();
     PopulateConversionBoxes();
+}
+
+// Sends the focus to the quantity box, with `text` put in if given, and selects its whole
+// text, as when a quantity is to be given anew.
+void frmGUI::focusQuantity(const std::optional<QString>& text)
+{
+    // The focus goes first, and alone: a screen reader names the field the focus arrives
+    // in, unless the box's caret or selection moved first. A moved caret makes it take the
+    // box for the focus without a word of its name, and a selection is spoken at once,
+    // focus or not. So the box's own select-on-focus is held back here.
+    {
+        const QSignalBlocker quiet(m_txtQuantity);
+        m_txtQuantity->setFocus();
+    }
+    if (text)
+        m_txtQuantity->setText(*text);
+    if (m_txtQuantity->hasFocus()) {
+        m_txtQuantity->setSelection(0, int(m_txtQuantity->text().size()));
+        return;
+    }
+    // Right after a message box the window is not active again yet, and without a window
+    // manager nothing would make it so: the box is only marked to have the focus. It gets
+    // it when the window is activated, and then selects its text itself, once the focus
+    // has been announced.
+    activateWindow();
 }
 
 void frmGUI::cmbCategory_DropDown()
@@ -570,17 +586,12 @@ void frmGUI::lstTo_Click()
         case Kind::InvalidQuantity:
             m_services.messages.show(outcome.text, Critical, refusalTitle());
             StartStepPointer(Step::Quantity);
-            m_txtQuantity->setFocus();
-            m_txtQuantity->setSelection(0, int(m_txtQuantity->text().size()));
+            focusQuantity();
             break;
         case Kind::GasMarkRange:
-            m_services.messages.show(outcome.text, Critical, refusalTitle());
-            m_txtQuantity->setFocus();
-            break;
         case Kind::TooLarge:
             m_services.messages.show(outcome.text, Critical, refusalTitle());
-            m_txtQuantity->setFocus();
-            m_txtQuantity->setSelection(0, int(m_txtQuantity->text().size()));
+            focusQuantity();
             break;
         case Kind::Nothing:
             break;

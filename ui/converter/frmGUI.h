@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class QComboBox;
@@ -112,6 +113,7 @@ private:
     QTimer* stepTimer(Step step) const;
     void advanceFrame(Step step);
     void setUsable(QWidget& field, bool usable);
+    void focusQuantity(const std::optional<QString>& text = std::nullopt);
     void quantityEdited();
     void setResultLine(const QString& line);
     void openWebSite();
