@@ -9,9 +9,11 @@
 // and not a poll of some outside tool; a window counts only if its _NET_WM_PID is the
 // started process.
 //
-// Two rows: the desktop as the caller has it, and one where a screen reader could be
-// listening: a private session bus, the accessibility bus of at-spi2-core with its
-// registry, and QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 for all programs.
+// One row a run: the desktop as the caller has it, or one where a screen reader could be
+// listening: the session bus and the accessibility bus of at-spi2-core the caller gives,
+// the registry answering on it, and QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 for all programs.
+// The runner starts no display and no bus itself: tests/client/session.py does, and ends
+// them with everything they started.
 
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
@@ -33,7 +35,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -164,12 +165,12 @@ void stop(pid_t pid)
 }
 
 // Runs a helper to its end and gives its output, or nothing if it failed.
-std::optional<std::string> capture(const std::vector<std::string>& argv, const std::vector<std::string>& environment)
+std::optional<std::string> capture(const std::vector<std::string>& argv)
 {
     int fds[2];
     if (pipe(fds) != 0)
         return std::nullopt;
-    const pid_t pid = spawn(argv, environment, fds[1]);
+    const pid_t pid = spawn(argv, {}, fds[1]);
     close(fds[1]);
     std::string output;
     char buffer[512];
@@ -744,81 +745,50 @@ bool measure(Server& server, const Row& row, Program& pellimor, Program& floor, 
     return wallMet && frameMet && cpuMet && rssMet && handOverMet && handOverFrameMet && pickMet;
 }
 
-// A private session bus with the accessibility bus of at-spi2-core and its registry
-// on it, as a desktop with a screen reader has them; everything is ended with it.
-class AccessibilityBus {
-public:
-    bool start(std::string& why)
-    {
-        int fds[2];
-        if (pipe(fds) != 0) {
-            why = "no pipe";
-            return false;
-        }
-        m_session = spawn({DBUS_DAEMON, "--session", "--nofork", "--print-address=1"}, {}, fds[1]);
-        close(fds[1]);
-        std::string address;
-        char c;
-        while (read(fds[0], &c, 1) == 1 && c != '\n')
-            address += c;
-        close(fds[0]);
-        if (address.empty()) {
-            why = "the session bus did not start (" DBUS_DAEMON ")";
-            return false;
-        }
-        m_environment = {"DBUS_SESSION_BUS_ADDRESS=" + address, "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"};
-
-        m_launcher = spawn({AT_SPI_BUS_LAUNCHER, "--launch-immediately", "--a11y=1"}, m_environment);
-        // Ready once the launcher answers with the accessibility bus's address, and the
-        // registry once it answers on that bus (the bus starts it on the first call).
-        std::string busAddress;
-        for (int attempt = 0; attempt < 100 && busAddress.empty(); ++attempt) {
-            if (const auto reply = capture({DBUS_SEND, "--session", "--print-reply", "--dest=org.a11y.Bus",
-                                            "/org/a11y/bus", "org.a11y.Bus.GetAddress"},
-                                           m_environment)) {
-                const auto open = reply->find("string \"");
-                if (open != std::string::npos)
-                    busAddress = reply->substr(open + 8, reply->find('"', open + 8) - open - 8);
-            }
-            if (busAddress.empty())
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        if (busAddress.empty()) {
-            why = "the accessibility bus did not come up (" AT_SPI_BUS_LAUNCHER ")";
-            return false;
-        }
-        if (!capture({DBUS_SEND, "--bus=" + busAddress, "--print-reply", "--dest=org.a11y.atspi.Registry",
-                      "/org/a11y/atspi/registry", "org.freedesktop.DBus.Peer.Ping"},
-                     m_environment)) {
-            why = "the accessibility registry does not answer";
-            return false;
-        }
-        return true;
+// Whether a screen reader could listen on the caller's buses: a session bus, the
+// accessibility bus (named by AT_SPI_BUS_ADDRESS, or by the launcher on the session bus)
+// and its registry answering there. Empty if so, else what is missing.
+std::string accessibilityBusMissing()
+{
+    const char* session = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (!session || !*session)
+        return "no session bus (DBUS_SESSION_BUS_ADDRESS is not set)";
+    std::string busAddress;
+    if (const char* given = std::getenv("AT_SPI_BUS_ADDRESS"); given && *given) {
+        busAddress = given;
+    } else {
+        // Asked for its address while nobody owns the name, the session bus would start
+        // a launcher of its own, which nobody here would end.
+        const auto owned = capture({DBUS_SEND, "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+                                    "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
+                                    "string:org.a11y.Bus"});
+        if (!owned)
+            return std::string("the session bus does not answer (") + session + ")";
+        if (owned->find("boolean true") == std::string::npos)
+            return "no accessibility bus on the session bus (nobody owns org.a11y.Bus)";
+        const auto reply = capture({DBUS_SEND, "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+                                    "org.a11y.Bus.GetAddress"});
+        const auto open = reply ? reply->find("string \"") : std::string::npos;
+        if (open == std::string::npos)
+            return "the accessibility bus launcher gives no address";
+        busAddress = reply->substr(open + 8, reply->find('"', open + 8) - open - 8);
     }
-
-    const std::vector<std::string>& environment() const { return m_environment; }
-
-    ~AccessibilityBus()
-    {
-        // The launcher ends the accessibility bus, and with it the registry.
-        if (m_launcher > 0)
-            stop(m_launcher);
-        if (m_session > 0)
-            stop(m_session);
-    }
-
-private:
-    pid_t m_session = -1;
-    pid_t m_launcher = -1;
-    std::vector<std::string> m_environment;
-};
+    // The accessibility bus starts the registry on the first call, if it has not yet.
+    if (!capture({DBUS_SEND, "--bus=" + busAddress, "--print-reply", "--dest=org.a11y.atspi.Registry",
+                  "/org/a11y/atspi/registry", "org.freedesktop.DBus.Peer.Ping"}))
+        return "the accessibility registry does not answer on " + busAddress;
+    return {};
+}
 
 void usage()
 {
     std::fprintf(stderr,
-                 "usage: bench_startup [--rounds N] [--picks N] [--verbose] [--only desktop|accessibility]\n"
+                 "usage: bench_startup [--row desktop|accessibility] [--rounds N] [--picks N] [--verbose]\n"
                  "                     [PROGRAM FLOOR [PICK_FLOOR]]\n"
-                 "Run it on an X server of its own, e.g. under xvfb-run. --picks 0 leaves the To picks out.\n"
+                 "Run it on an X server of its own, the accessibility row with the buses too:\n"
+                 "  tests/client/session.py -- bench_startup --row desktop\n"
+                 "  tests/client/session.py --buses -- bench_startup --row accessibility\n"
+                 "The desktop row is the default. --picks 0 leaves the To picks out.\n"
                  "Exit status 3: a target was missed.\n");
 }
 
@@ -829,7 +799,7 @@ int main(int argc, char* argv[])
     int rounds = DefaultRounds;
     int picks = DefaultPicks;
     bool verbose = false;
-    std::string only;
+    std::string row = "desktop";
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         if ((std::strcmp(argv[i], "--rounds") == 0 || std::strcmp(argv[i], "--runs") == 0) && i + 1 < argc) {
@@ -838,8 +808,8 @@ int main(int argc, char* argv[])
             picks = std::atoi(argv[++i]);
         } else if (std::strcmp(argv[i], "--verbose") == 0) {
             verbose = true;
-        } else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) {
-            only = argv[++i];
+        } else if (std::strcmp(argv[i], "--row") == 0 && i + 1 < argc) {
+            row = argv[++i];
         } else if (argv[i][0] == '-') {
             usage();
             return 2;
@@ -848,7 +818,7 @@ int main(int argc, char* argv[])
         }
     }
     if (rounds < 1 || picks < 0 || (!paths.empty() && paths.size() != 2 && paths.size() != 3)
-        || !(only.empty() || only == "desktop" || only == "accessibility")) {
+        || !(row == "desktop" || row == "accessibility")) {
         usage();
         return 2;
     }
@@ -857,22 +827,16 @@ int main(int argc, char* argv[])
     if (paths.size() == 2)
         paths.emplace_back(PICK_FLOOR_PROGRAM);
 
-    // A runtime folder of their own for the programs and the buses started here: under
-    // xvfb-run from a root shell there is none, and on a desktop the accessibility bus
-    // started here must not meet the session's own in the caller's folder.
-    char runtimeDir[] = "/tmp/bench_startup-XXXXXX";
-    const bool ownRuntimeDir = mkdtemp(runtimeDir) != nullptr;
-    if (ownRuntimeDir)
-        setenv("XDG_RUNTIME_DIR", runtimeDir, 1);
-    struct RemoveAtEnd {
-        const char* dir;
-        ~RemoveAtEnd()
-        {
-            std::error_code ignored;
-            if (dir)
-                std::filesystem::remove_all(dir, ignored);
+    // Before any start: a row measured without its buses would be the desktop row
+    // under the wrong name.
+    if (row == "accessibility") {
+        if (const std::string missing = accessibilityBusMissing(); !missing.empty()) {
+            std::fprintf(stderr,
+                         "bench_startup: no accessibility row: %s; run it under tests/client/session.py --buses\n",
+                         missing.c_str());
+            return 1;
         }
-    } removeAtEnd{ownRuntimeDir ? runtimeDir : nullptr};
+    }
 
     errno = 0;
     g_callerNice = getpriority(PRIO_PROCESS, 0);
@@ -891,20 +855,9 @@ int main(int argc, char* argv[])
                 "is complete once every pixel of the window has been drawn since its map; ratios are taken per\n"
                 "round, at the median%s.\n",
                 prompt ? "" : " (the runner could not raise its priority: figures may be late)");
-    bool met = true;
-    if (only.empty() || only == "desktop")
-        met = measure(server, {"Desktop", 1.05, {}}, pellimor, floor, pickFloor, rounds, picks, verbose) && met;
-    if (only.empty() || only == "accessibility") {
-        AccessibilityBus bus;
-        std::string why;
-        if (!bus.start(why)) {
-            std::fprintf(stderr, "bench_startup: no accessibility row: %s\n", why.c_str());
-            return 1;
-        }
-        met = measure(server, {"Session bus, accessibility bus and QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1", 1.10,
-                               bus.environment()},
-                      pellimor, floor, pickFloor, rounds, picks, verbose)
-              && met;
-    }
-    return met ? 0 : 3;
+    const Row measured = row == "desktop"
+        ? Row{"Desktop", 1.05, {}}
+        : Row{"Session bus, accessibility bus and QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1", 1.10,
+              {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"}};
+    return measure(server, measured, pellimor, floor, pickFloor, rounds, picks, verbose) ? 0 : 3;
 }
