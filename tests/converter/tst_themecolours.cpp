@@ -103,6 +103,12 @@ void TestThemeColours::contrast_data()
     // Blue counts least of the three.
     QTest::newRow("pure blue on black") << rgb(0, 0, 255) << rgb(0, 0, 0) << 2.44;
     QTest::newRow("dark red on light grey") << rgb(192, 0, 0) << rgb(0xef, 0xef, 0xef) << 5.63;
+    // The darkest values have light in proportion; the curve takes over from 11 of 255 up.
+    QTest::newRow("grey 10 on black") << rgb(10, 10, 10) << rgb(0, 0, 0) << 1.06;
+    QTest::newRow("grey 11 on black") << rgb(11, 11, 11) << rgb(0, 0, 0) << 1.07;
+    QTest::newRow("middle grey on black") << rgb(128, 128, 128) << rgb(0, 0, 0) << 5.32;
+    QTest::newRow("pure green on black") << rgb(0, 255, 0) << rgb(0, 0, 0) << 15.30;
+    QTest::newRow("pure red on black") << rgb(255, 0, 0) << rgb(0, 0, 0) << 5.25;
 }
 
 void TestThemeColours::contrast()

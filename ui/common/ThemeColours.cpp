@@ -6,7 +6,7 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <cmath>
+#include <array>
 #include <optional>
 
 namespace pellimor {
@@ -15,10 +15,31 @@ namespace {
 
 constexpr std::uint32_t SystemColour = 0x80000000u;
 
-double linear(double channel)
+// y with y^5 = a, for 0 < a <= 1: Newton's steps from 1 come down to it and stop there.
+constexpr double fifthRoot(double a)
 {
-    return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    double y = 1.0;
+    for (int step = 0; step < 200; ++step) {
+        const double next = (4 * y + a / (y * y * y * y)) / 5;
+        if (next >= y)
+            break;
+        y = next;
+    }
+    return y;
 }
+
+// The light a drawn channel value gives off. Worked out as the program is compiled: the
+// run-time power function is the only thing the colours would need of the maths
+// library, and calling it makes the kernel map some hundred kilobytes more of it.
+constexpr std::array<double, 256> linearChannels = [] {
+    std::array<double, 256> table{};
+    for (int value = 0; value < 256; ++value) {
+        const double channel = value / 255.0;
+        const double t = (channel + 0.055) / 1.055;
+        table[value] = channel <= 0.04045 ? channel / 12.92 : t * t * fifthRoot(t * t);   // t^2.4
+    }
+    return table;
+}();
 
 // Colours are drawn with 8 bits a channel; the contrast that counts is that of the
 // colour as drawn, not of the finer one QColor could hold.
@@ -76,7 +97,8 @@ void setRole(QPalette& palette, QPalette::ColorRole role, const QColor& colour)
 double ThemeColours::luminance(const QColor& colour)
 {
     const QColor c = drawn(colour);
-    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    return 0.2126 * linearChannels[c.red()] + 0.7152 * linearChannels[c.green()]
+           + 0.0722 * linearChannels[c.blue()];
 }
 
 double ThemeColours::contrast(const QColor& a, const QColor& b)
