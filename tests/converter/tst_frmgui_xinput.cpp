@@ -60,7 +60,8 @@ private:
 void TestFrmGuiXInput::initTestCase()
 {
     if (QGuiApplication::platformName() != u"xcb")
-        QSKIP("needs an X server: ctest runs this under xvfb-run with QT_QPA_PLATFORM=xcb");
+        QSKIP("needs an X server: ctest runs this on one of its own (tests/on_xvfb.sh) "
+              "with QT_QPA_PLATFORM=xcb");
     m_xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
     if (m_xdotool.isEmpty())
         QSKIP("xdotool is not installed (Debian package xdotool); make test installs it");
