@@ -1,26 +1,15 @@
 #include "conversion/Conversion.h"
+#include "support/MessageTexts.h"
 
 #include <QTest>
 
 using namespace pellimor;
+using namespace pellimor::test;
 using Kind = ConversionOutcome::Kind;
 
 Q_DECLARE_METATYPE(pellimor::ConversionOutcome::Kind)
 
 namespace {
-
-const QString InvalidCategory =
-    "The value in the Category list box is invalid.\n\nPlease select a valid value from the list.";
-const QString InvalidQuantity =
-    "You entered an invalid value.\n\nHere are some hints on how to fix the problem:\n\n"
-    "- Make sure that you use digits only -- no letters, spaces or special characters -- except the "
-    "decimal separator if required.\n\n- Make sure that you use the appropriate decimal separator. If "
-    "your computer has a North American setting, the separator is a dot. If it has a European setting, "
-    "the separator is usually a comma. Check your computer's regional settings in the Control Panel.";
-const QString TooLow = "This temperature is too low for a gas mark. Please try another temperature.";
-const QString TooHigh = "This temperature is too high for a gas mark. Please try another temperature.";
-const QString NotAMark = "This is not a valid gas mark value. Please select an integer value between 1 and 9.";
-const QString TooLarge = "The result of this conversion is too large to show.\n\nPlease enter a smaller value.";
 
 const QLocale Dot(QLocale::English, QLocale::UnitedStates);
 const QLocale Comma(QLocale::German, QLocale::Germany);
