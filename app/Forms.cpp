@@ -106,7 +106,10 @@ void Forms::start()
     // exposed, so it is ready long before the hand-over; a hand-over that comes sooner
     // builds it then.
     m_converterDue = true;
-    bringForward(frmSplash());
+    // Shown only: it raises itself and takes the focus once its first frame is on screen.
+    // Asked for now, the focus would cost round trips to the display between the map
+    // and that frame.
+    frmSplash().show();
 }
 
 void Forms::buildConverterBehindSplash()

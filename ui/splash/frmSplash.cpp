@@ -188,9 +188,13 @@ void frmSplash::showEvent(QShowEvent* event)
 // loading it was most of what the splash cost before its window could appear. So it
 // goes up in the first turn of the event loop after the splash has been exposed and
 // painted, a few milliseconds after the window appears, instead of holding it back.
+// The focus follows with it, for the keys that hand over: taking it asks the display for
+// a time stamp and waits for the answer, which would delay the first frame.
 void frmSplash::pointBusy()
 {
     setCursor(Qt::WaitCursor);
+    raise();
+    activateWindow();
     emit shown();
 }
 
