@@ -44,6 +44,24 @@ static void listen(QAccessibleEvent* event)
         g_heard << (i < 0 ? box : box->child(i))->text(QAccessible::Name);
 }
 
+// What had been notified when the watched widget was first painted.
+struct PaintWatch : QObject {
+    explicit PaintWatch(QWidget& widget)
+    {
+        widget.installEventFilter(this);
+    }
+    QStringList notifiedBefore;
+    bool painted = false;
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !painted) {
+            painted = true;
+            notifiedBefore = g_notified;
+        }
+        return false;
+    }
+};
+
 // Shows the real message box, answered as soon as its own event loop runs.
 class AnsweredMessages final : public IMessages {
 public:
@@ -215,19 +233,28 @@ private slots:
         m_window->findChild<QLineEdit*>("txtQuantity")->setText(quantity);
         window->txtQuantity_KeyPress(quantity.back().unicode());   // the To list opens
         lstTo->setFocus();
+        // The line is said once it is on screen: the result box's paint comes first.
+        PaintWatch painted(*result);
         lstTo->setCurrentRow(to);
         const QStringList once = line.isEmpty() ? QStringList{} : QStringList{line};
+        QTRY_COMPARE(g_notified, once);
+        QCoreApplication::processEvents();   // and only once
         QCOMPARE(g_notified, once);
+        if (!line.isEmpty()) {
+            QTRY_VERIFY(painted.painted);
+            QCOMPARE(painted.notifiedBefore, QStringList{});
+        }
         QCOMPARE(result->text(), line);
         QCOMPARE(lstTo->hasFocus(), !line.isEmpty());   // a refusal sends it to the quantity
         QCOMPARE(result->accessibleName(), "Result");
         QCOMPARE(notifications(), once);   // what a reader browsing the window comes upon
 
         window->lstTo_Click();   // the same pick again asks for the line again
-        QCOMPARE(g_notified, once + once);
+        QTRY_COMPARE(g_notified, once + once);
 
         g_notified.clear();
         window->cmbCategory_Click();
+        QCoreApplication::processEvents();
         QCOMPARE(result->text(), "");
         QCOMPARE(g_notified, QStringList{});
         QCOMPARE(notifications(), QStringList{});

@@ -1,6 +1,8 @@
 #include "ui/converter/ResultAnnouncer.h"
 
 #include <QAccessible>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QAccessibleWidget>
 #include <QLineEdit>
 #include <QtGlobal>
@@ -57,16 +59,35 @@ void ResultAnnouncer::announce(const QString& line)
         QAccessible::updateAccessibility(&event);
     }
 #else
-    // Hidden first, so that even the same line again comes into view and is heard.
-    hide();
     // With no one listening a line would only cost the request time: showing a widget,
     // even one of no size, is a good part of what writing the line costs.
-    if (!QAccessible::isActive())
+    if (!QAccessible::isActive()) {
+        hide();
         return;
-    setAccessibleName(line);
-    if (!line.isEmpty())
-        show();
+    }
+    // Said once the line is on screen: telling assistive technology goes over the bus
+    // and would hold back the paint that shows the line, which a person waits for as
+    // much as for the words. The window's repaint is posted at low priority; this comes
+    // after it. A later line before then takes this one's place.
+    m_line = line;
+    if (!m_due) {
+        m_due = true;
+        QCoreApplication::postEvent(this, new QEvent(AnnounceEvent), Qt::LowEventPriority - 1);
+    }
 #endif
+}
+
+bool ResultAnnouncer::event(QEvent* event)
+{
+    if (event->type() != AnnounceEvent)
+        return QWidget::event(event);
+    m_due = false;
+    // Hidden first, so that even the same line again comes into view and is heard.
+    hide();
+    setAccessibleName(m_line);
+    if (!m_line.isEmpty())
+        show();
+    return true;
 }
 
 void ResultAnnouncer::install()

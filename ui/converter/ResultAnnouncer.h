@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QEvent>
 #include <QPointer>
 #include <QWidget>
 
@@ -29,8 +30,14 @@ public:
     // call repeatedly.
     static void install();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
+    static constexpr QEvent::Type AnnounceEvent = QEvent::User;
     QPointer<QLineEdit> m_resultBox;
+    QString m_line;
+    bool m_due = false;   // an announcement is posted and not yet made
 };
 
 } // namespace pellimor
