@@ -194,7 +194,7 @@ private slots:
         m_window->findChild<QListWidget*>("lstFrom")->setCurrentRow(0);
         m_window->findChild<QLineEdit*>("txtQuantity")->setText("180");
         m_window->findChild<QListWidget*>("lstTo")->setCurrentRow(1);
-        QVERIFY2(g_heard.contains("txtResult=180\u00B0 Celcius = Gas Mark 4"), qPrintable(g_heard.join('|')));
+        QTRY_VERIFY2(g_heard.contains("txtResult=180\u00B0 Celcius = Gas Mark 4"), qPrintable(g_heard.join('|')));
     }
 
     // Each new line is heard once, in full, where the focus is: in the To list that wrote it.

@@ -47,13 +47,22 @@ ResultAnnouncer::ResultAnnouncer(QLineEdit& resultBox, QWidget* parent)
     hide();
     connect(&resultBox, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (text.isEmpty())
-            announce(text);
+            queue(text, false);
     });
 }
 
 void ResultAnnouncer::announce(const QString& line)
 {
+    queue(line, true);
+}
+
+void ResultAnnouncer::queue(const QString& line, bool newValue)
+{
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    if (newValue && m_resultBox) {
+        QAccessibleValueChangeEvent changed(m_resultBox, line);
+        QAccessible::updateAccessibility(&changed);
+    }
     if (!line.isEmpty() && m_resultBox) {
         QAccessibleAnnouncementEvent event(m_resultBox, line);
         QAccessible::updateAccessibility(&event);
@@ -70,6 +79,7 @@ void ResultAnnouncer::announce(const QString& line)
     // much as for the words. The window's repaint is posted at low priority; this comes
     // after it. A later line before then takes this one's place.
     m_line = line;
+    m_newValue = m_newValue || newValue;
     if (!m_due) {
         m_due = true;
         QCoreApplication::postEvent(this, new QEvent(AnnounceEvent), Qt::LowEventPriority - 1);
@@ -82,6 +92,12 @@ bool ResultAnnouncer::event(QEvent* event)
     if (event->type() != AnnounceEvent)
         return QWidget::event(event);
     m_due = false;
+    // The box's new value, for readers that follow it, then the line for those that do not.
+    if (m_newValue && m_resultBox) {
+        QAccessibleValueChangeEvent changed(m_resultBox, m_line);
+        QAccessible::updateAccessibility(&changed);
+    }
+    m_newValue = false;
     // Hidden first, so that even the same line again comes into view and is heard.
     hide();
     setAccessibleName(m_line);

@@ -23,7 +23,8 @@ public:
     // Speaks for `resultBox`: an emptied box withdraws its line without a word.
     ResultAnnouncer(QLineEdit& resultBox, QWidget* parent);
 
-    // A line to be heard once, even the same line again; an empty one says nothing.
+    // A new line in the box, to be heard once, even the same line again; an empty one
+    // says nothing. The box's value change is told with it.
     void announce(const QString& line);
 
     // Installs the factory that makes it a notification to assistive technology; safe to
@@ -34,10 +35,13 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    void queue(const QString& line, bool newValue);
+
     static constexpr QEvent::Type AnnounceEvent = QEvent::User;
     QPointer<QLineEdit> m_resultBox;
     QString m_line;
-    bool m_due = false;   // an announcement is posted and not yet made
+    bool m_due = false;        // an announcement is posted and not yet made
+    bool m_newValue = false;   // and it tells the box's new value
 };
 
 } // namespace pellimor

@@ -15,7 +15,6 @@
 #include "ui/converter/UnitListBox.h"
 
 #include <QAbstractItemView>
-#include <QAccessible>
 #include <QAction>
 #include <QCursor>
 #include <QGroupBox>
@@ -607,8 +606,6 @@ void frmGUI::setResultLine(const QString& line)
 {
     m_txtResult->setText(line);
     // Screen readers hear the new line without having to go and look for it.
-    QAccessibleValueChangeEvent changed(m_txtResult, line);
-    QAccessible::updateAccessibility(&changed);
     m_announcer->announce(line);
 }
 
