@@ -91,6 +91,22 @@ public:
             .convertToFormat(QImage::Format_RGB888);
     }
 
+    // The pointer to the screen's top left corner, away from where the splash opens: a
+    // window under the pointer may get the keys without ever having the focus.
+    void movePointerAway()
+    {
+        xcb_warp_pointer(m_connection, XCB_NONE, m_root, 0, 0, 0, 0, 0, 0);
+        xcb_flush(m_connection);
+    }
+
+    // The window that has the keyboard's focus.
+    xcb_window_t focus()
+    {
+        const Reply<xcb_get_input_focus_reply_t> reply(
+            xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+        return reply ? reply->focus : XCB_NONE;
+    }
+
     void idle(int ms)
     {
         QDeadlineTimer deadline(ms);
@@ -185,6 +201,7 @@ private slots:
     void cleanupTestCase();
     void firstFrameHoldsIt_data();
     void firstFrameHoldsIt();
+    void takesTheFocus();
 
 private:
     // A control's place in the splash window, from a splash of the test's own: the
@@ -195,6 +212,8 @@ private:
     QProcess m_program;
     QImage m_first;   // the window the moment it was first drawn whole
     QImage m_later;   // the same window a second later
+    xcb_window_t m_window = XCB_NONE;
+    xcb_window_t m_focusLater = XCB_NONE;   // where the keys went a second later
 };
 
 void TestSplashFirstFrame::initTestCase()
@@ -208,6 +227,7 @@ void TestSplashFirstFrame::initTestCase()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     m_program.setProcessEnvironment(environment);
+    screen.movePointerAway();
     m_program.start(QStringLiteral(PELLIMOR_PROGRAM), {});
     QVERIFY2(m_program.waitForStarted(), qPrintable(m_program.errorString()));
     const xcb_window_t window = screen.waitForFirstFrame(QDeadlineTimer(20000));
@@ -217,6 +237,8 @@ void TestSplashFirstFrame::initTestCase()
     // Long before the splash hands over by itself.
     screen.idle(1000);
     m_later = screen.grab(window);
+    m_window = window;
+    m_focusLater = screen.focus();
     QVERIFY(!m_first.isNull() && !m_later.isNull());
     QCOMPARE(m_first.size(), m_layout->size());
 }
@@ -272,6 +294,13 @@ void TestSplashFirstFrame::firstFrameHoldsIt()
         }
     }
     QCOMPARE(first, later);
+}
+
+// Taken once the first frame is on screen, not before, yet at once: a key in the splash
+// hands over wherever the pointer is.
+void TestSplashFirstFrame::takesTheFocus()
+{
+    QCOMPARE(m_focusLater, m_window);
 }
 
 QTEST_MAIN(TestSplashFirstFrame)
