@@ -1,9 +1,9 @@
 #include "ui/converter/ResultAnnouncer.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QAccessibleWidget>
 #include <QLineEdit>
 #include <QtGlobal>
 
