@@ -23,6 +23,7 @@ namespace pellimor {
 
 class ICollectionManager;
 class CategoryBox;
+class FrameUnderlay;
 class ImageList;
 class QuantityBox;
 class ResultAnnouncer;
@@ -132,6 +133,7 @@ private:
     UnitListBox* m_lstTo = nullptr;
     QLineEdit* m_txtResult = nullptr;
     ResultAnnouncer* m_announcer = nullptr;
+    FrameUnderlay* m_resultUnderlay = nullptr;
     QLabel* m_imgCategory = nullptr;
     QLabel* m_imgQuantity = nullptr;
     QLabel* m_imgFrom = nullptr;
