@@ -74,6 +74,7 @@ void TestFrameUnderlay::newLineOnScreen_data()
                QApplication::setActiveWindow(nullptr);
            })
         << false;
+    QTest::newRow("window grabbed") << Change([](QGroupBox& frame) { frame.window()->grab(); }) << true;
     QTest::newRow("style sheet")
         << Change([](QGroupBox&) { qApp->setStyleSheet("QGroupBox { background: #c8e0ff; }"); }) << false;
 }

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
@@ -58,13 +59,19 @@ FrameUnderlay::Key FrameUnderlay::currentKey() const
 
 void FrameUnderlay::keep(const QRegion& painted)
 {
-    m_under = QImage();
-    // Only a paint of the whole field leaves a whole picture of what lies beneath it.
-    if (!(QRegion(m_field.rect()) - painted).isEmpty())
-        return;
     QBackingStore* store = m_field.backingStore();
     QPaintDevice* device = store ? store->paintDevice() : nullptr;
-    if (!device || device->devType() != QInternal::Image)
+    // Only a paint into the window itself tells anything: a grab or a print paints
+    // elsewhere, and the window then still holds the field's last paint over what lies
+    // beneath it.
+    {
+        QPainter probe(&m_field);
+        if (!device || !probe.paintEngine() || probe.paintEngine()->paintDevice() != device)
+            return;
+    }
+    m_under = QImage();
+    // Only a paint of the whole field leaves a whole picture of what lies beneath it.
+    if (device->devType() != QInternal::Image || !(QRegion(m_field.rect()) - painted).isEmpty())
         return;
     const auto& window = *static_cast<const QImage*>(device);
     // Copied and drawn back pixel for pixel only at a whole device pixel ratio.
