@@ -109,7 +109,9 @@ class Session:
                                  "AT_SPI_BUS_ADDRESS", "XAUTHORITY", "QT_QPA_PLATFORM",
                                  "QT_ACCESSIBILITY", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON",
                                  "QT_QPA_GENERIC_PLUGINS", "QT_PLUGIN_PATH", "SESSION_MANAGER")}
-        self.env.update(XDG_RUNTIME_DIR=self.runtime, LC_ALL="C.UTF-8")
+        # A cache of its own: every session starts as a first start would.
+        self.env.update(XDG_RUNTIME_DIR=self.runtime, XDG_CACHE_HOME=os.path.join(self.scratch, "cache"),
+                        LC_ALL="C.UTF-8")
 
     def log(self, what):
         return os.path.join(self.scratch, what.replace(" ", "-") + ".log")

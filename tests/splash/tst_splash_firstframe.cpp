@@ -1,8 +1,12 @@
 #include "ui/splash/frmSplash.h"
 
+#include <QDateTime>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <xcb/damage.h>
@@ -201,55 +205,106 @@ private slots:
     void cleanupTestCase();
     void firstFrameHoldsIt_data();
     void firstFrameHoldsIt();
+    void nextStartDrawsTheSame();
+    void takesTheFocus_data();
     void takesTheFocus();
 
 private:
+    // The program's first start, which finds no pictures of its texts, and the next,
+    // which has those the first one kept.
+    enum Start { First, Next, Starts };
+    struct Run {
+        QImage first;   // the window the moment it was first drawn whole
+        QImage later;   // the same window a second later
+        xcb_window_t window = XCB_NONE;
+        xcb_window_t focusLater = XCB_NONE;   // where the keys went a second later
+    };
+
+    void run(Run& run);
     // A control's place in the splash window, from a splash of the test's own: the
     // program lays out the same window with the same fonts.
     QRect placeOf(const char* name);
+    QImage withoutVegetables(QImage image);
 
     std::unique_ptr<frmSplash> m_layout;
+    QTemporaryDir m_cache;
     QProcess m_program;
-    QImage m_first;   // the window the moment it was first drawn whole
-    QImage m_later;   // the same window a second later
-    xcb_window_t m_window = XCB_NONE;
-    xcb_window_t m_focusLater = XCB_NONE;   // where the keys went a second later
+    Run m_runs[Starts];
+    QString m_pictures;       // the file the first start kept its pictures in
+    QDateTime m_keptAt;       // when it wrote it
+    QDateTime m_afterNext;    // its time once the next start was over
 };
 
 void TestSplashFirstFrame::initTestCase()
 {
-    Screen screen;
+    Screen probe;
     QString why;
-    if (!screen.connect(why))
+    if (!probe.connect(why))
         QSKIP(qPrintable(why));
+    QVERIFY(m_cache.isValid());
     m_layout = std::make_unique<frmSplash>();
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), m_cache.path());
     m_program.setProcessEnvironment(environment);
+    run(m_runs[First]);
+    QVERIFY(!QTest::currentTestFailed());
+    // Wherever under the cache folder the program keeps them.
+    QStringList kept;
+    for (QDirIterator it(m_cache.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+        kept << it.next();
+    QCOMPARE(kept.size(), 1);
+    m_pictures = kept.first();
+    m_keptAt = QFileInfo(m_pictures).lastModified();
+    run(m_runs[Next]);
+    m_afterNext = QFileInfo(m_pictures).lastModified();
+}
+
+void TestSplashFirstFrame::run(Run& run)
+{
+    Screen screen;
+    QString why;
+    QVERIFY2(screen.connect(why), qPrintable(why));
     screen.movePointerAway();
     m_program.start(QStringLiteral(PELLIMOR_PROGRAM), {});
     QVERIFY2(m_program.waitForStarted(), qPrintable(m_program.errorString()));
     const xcb_window_t window = screen.waitForFirstFrame(QDeadlineTimer(20000));
     QVERIFY2(window != XCB_NONE, "the splash was never drawn whole");
     // At once: the program goes on working behind the splash meanwhile.
-    m_first = screen.grab(window);
+    run.first = screen.grab(window);
     // Long before the splash hands over by itself.
     screen.idle(1000);
-    m_later = screen.grab(window);
-    m_window = window;
-    m_focusLater = screen.focus();
-    QVERIFY(!m_first.isNull() && !m_later.isNull());
-    QCOMPARE(m_first.size(), m_layout->size());
+    run.later = screen.grab(window);
+    run.window = window;
+    run.focusLater = screen.focus();
+    m_program.terminate();
+    if (!m_program.waitForFinished(3000))
+        m_program.kill();
+    m_program.waitForFinished(3000);
+    QVERIFY(!run.first.isNull() && !run.later.isNull());
+    QCOMPARE(run.first.size(), m_layout->size());
 }
 
 void TestSplashFirstFrame::cleanupTestCase()
 {
     if (m_program.state() != QProcess::NotRunning) {
-        m_program.terminate();
-        if (!m_program.waitForFinished(3000))
-            m_program.kill();
+        m_program.kill();
+        m_program.waitForFinished(3000);
     }
+}
+
+// The vegetables come one by one and blink: their places are blanked.
+QImage TestSplashFirstFrame::withoutVegetables(QImage image)
+{
+    for (const char* vegetable : {"imgRadis", "imgTomate", "imgCarotte", "imgPoivron"}) {
+        const QRect place = placeOf(vegetable);
+        for (int y = place.top(); y <= place.bottom(); ++y) {
+            for (int x = place.left(); x <= place.right(); ++x)
+                image.setPixel(x, y, 0);
+        }
+    }
+    return image;
 }
 
 QRect TestSplashFirstFrame::placeOf(const char* name)
@@ -262,45 +317,55 @@ QRect TestSplashFirstFrame::placeOf(const char* name)
 
 void TestSplashFirstFrame::firstFrameHoldsIt_data()
 {
+    QTest::addColumn<int>("start");
     QTest::addColumn<QString>("control");
-    for (const char* name : {"Label1", "lblCompanyProduct", "lblVersion", "lblCopyright", "lblWarning", "imgLogo"})
-        QTest::newRow(name) << QString::fromLatin1(name);
-    // Everything else, the panel's border included, with the vegetables left out: they
-    // come one by one and blink.
-    QTest::newRow("whole window") << QString();
+    for (const auto& [start, name] : {std::pair{First, "first start"}, std::pair{Next, "next start"}}) {
+        for (const char* control : {"Label1", "lblCompanyProduct", "lblVersion", "lblCopyright", "lblWarning", "imgLogo"})
+            QTest::addRow("%s, %s", name, control) << int(start) << QString::fromLatin1(control);
+        // Everything else, the panel's border included.
+        QTest::addRow("%s, whole window", name) << int(start) << QString();
+    }
 }
 
 void TestSplashFirstFrame::firstFrameHoldsIt()
 {
+    QFETCH(int, start);
     QFETCH(QString, control);
+    const Run& run = m_runs[start];
     if (!control.isEmpty()) {
         const QRect place = placeOf(control.toLatin1().constData());
-        QVERIFY(place.isValid() && m_first.rect().contains(place));
-        QVERIFY2(holdsSomething(m_first, place), "nothing drawn there in the first frame");
+        QVERIFY(place.isValid() && run.first.rect().contains(place));
+        QVERIFY2(holdsSomething(run.first, place), "nothing drawn there in the first frame");
         // The same text in the same face, or the same picture: nothing drawn again since.
-        QCOMPARE(m_first.copy(place), m_later.copy(place));
+        QCOMPARE(run.first.copy(place), run.later.copy(place));
         return;
     }
-    QImage first = m_first;
-    QImage later = m_later;
-    for (const char* vegetable : {"imgRadis", "imgTomate", "imgCarotte", "imgPoivron"}) {
-        const QRect place = placeOf(vegetable);
-        QVERIFY(place.isValid());
-        for (QImage* image : {&first, &later}) {
-            for (int y = place.top(); y <= place.bottom(); ++y) {
-                for (int x = place.left(); x <= place.right(); ++x)
-                    image->setPixel(x, y, 0);
-            }
-        }
-    }
-    QCOMPARE(first, later);
+    QCOMPARE(withoutVegetables(run.first), withoutVegetables(run.later));
+}
+
+// The next start shows its first frame from the pictures the first one kept, and those
+// are exactly what the fonts draw: its first frame is the first start's window, and the
+// check of the pictures against the fonts found nothing to redraw or keep anew.
+void TestSplashFirstFrame::nextStartDrawsTheSame()
+{
+    QVERIFY(m_keptAt.isValid());
+    QCOMPARE(m_afterNext, m_keptAt);
+    QCOMPARE(withoutVegetables(m_runs[Next].first), withoutVegetables(m_runs[First].later));
+}
+
+void TestSplashFirstFrame::takesTheFocus_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::newRow("first start") << int(First);
+    QTest::newRow("next start") << int(Next);
 }
 
 // Taken once the first frame is on screen, not before, yet at once: a key in the splash
 // hands over wherever the pointer is.
 void TestSplashFirstFrame::takesTheFocus()
 {
-    QCOMPARE(m_focusLater, m_window);
+    QFETCH(int, start);
+    QCOMPARE(m_runs[start].focusLater, m_runs[start].window);
 }
 
 QTEST_MAIN(TestSplashFirstFrame)
