@@ -319,7 +319,8 @@ void TestSplashFirstFrame::firstFrameHoldsIt_data()
 {
     QTest::addColumn<int>("start");
     QTest::addColumn<QString>("control");
-    for (const auto& [start, name] : {std::pair{First, "first start"}, std::pair{Next, "next start"}}) {
+    const std::pair<Start, const char*> starts[] = {{First, "first start"}, {Next, "next start"}};
+    for (const auto& [start, name] : starts) {
         for (const char* control : {"Label1", "lblCompanyProduct", "lblVersion", "lblCopyright", "lblWarning", "imgLogo"})
             QTest::addRow("%s, %s", name, control) << int(start) << QString::fromLatin1(control);
         // Everything else, the panel's border included.
