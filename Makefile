@@ -11,7 +11,7 @@ MEMCHECK_BUILD ?= build-mc
 FUZZ_SECONDS   ?= 600
 
 # What building, running and testing need on a fresh Debian or Ubuntu machine.
-PACKAGES_BUILD := cmake make g++ pkg-config qt6-base-dev libgl-dev libfontconfig-dev libxcb1-dev fonts-liberation
+PACKAGES_BUILD := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation
 # The client tests: a screen reader's bus and library, the screen reader Orca with the speech
 # server it speaks through, a headless Wayland compositor with Qt's plugin for it, keys and
 # screenshots on X, the platform theme that colours Qt programs on dark desktops, and

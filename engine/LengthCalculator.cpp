@@ -31,9 +31,8 @@ double LengthCalculator::CalculateValue(std::string StartUnit, double StartValue
         {"FootMillimeter", &LengthCalculator::FootToCentimeter, &LengthCalculator::CentimeterToMillimeter},
         {"FootMeter", &LengthCalculator::FootToCentimeter, &LengthCalculator::CentimeterToMeter},
     };
-    static constexpr UnitPairIndex<64> index(routes);
 
-    return runRoute(*this, routes, index, StartUnit, StartValue, ReturnUnit);
+    return runRoute(*this, routes, StartUnit, StartValue, ReturnUnit);
 }
 
 double LengthCalculator::InchToCentimeter(double value) const { return checkedStep(value, value * 2.54); }

@@ -1,8 +1,5 @@
 #pragma once
 
-#include "engine/UnitPairIndex.h"
-
-#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -20,22 +17,24 @@ struct StepRoute {
 
 // The dispatch shared by the calculators that go through a base unit: equal names give
 // the quantity back untouched, a known key runs its one or two steps (the second on the
-// double result of the first), and any other pair gives 0.
-template <class Calculator, std::size_t Slots, std::size_t N>
+// double result of the first), and any other pair gives 0. A key is nothing but the two
+// names joined, so "GramK" and "ilogram" find "GramKilogram".
+template <class Calculator, std::size_t N>
 double runRoute(const Calculator& calculator, const StepRoute<Calculator> (&routes)[N],
-                const UnitPairIndex<Slots>& index, const std::string& startUnit,
-                double startValue, const std::string& returnUnit)
+                const std::string& startUnit, double startValue, const std::string& returnUnit)
 {
     if (startUnit == returnUnit)
         return startValue;
-    const int found = index.find(startUnit, returnUnit);
-    if (found == UnitPairIndex<Slots>::NotFound)
-        return 0;
-    const StepRoute<Calculator>& route = routes[found];
-    double result = (calculator.*route.first)(startValue);
-    if (route.second)
-        result = (calculator.*route.second)(result);
-    return result;
+    const std::string key = startUnit + returnUnit;
+    for (const StepRoute<Calculator>& route : routes) {
+        if (route.key != key)
+            continue;
+        double result = (calculator.*route.first)(startValue);
+        if (route.second)
+            result = (calculator.*route.second)(result);
+        return result;
+    }
+    return 0;
 }
 
 } // namespace pellimor

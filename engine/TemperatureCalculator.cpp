@@ -2,8 +2,8 @@
 
 #include "engine/CheckedStep.h"
 #include "engine/RuntimeError.h"
-#include "engine/UnitPairIndex.h"
 
+#include <iterator>
 #include <string_view>
 
 namespace pellimor {
@@ -60,7 +60,15 @@ constexpr std::string_view keys[] = {
     "CelciusGas Mark",
 };
 
-constexpr UnitPairIndex<32> ruleIndex(keys);
+int ruleOf(const std::string& startUnit, const std::string& returnUnit)
+{
+    const std::string key = startUnit + returnUnit;
+    for (int rule = 0; rule < static_cast<int>(std::size(keys)); ++rule) {
+        if (keys[rule] == key)
+            return rule;
+    }
+    return -1;
+}
 
 } // namespace
 
@@ -69,7 +77,7 @@ constexpr UnitPairIndex<32> ruleIndex(keys);
 double TemperatureCalculator::CalculateValue(std::string StartUnit, double StartValue,
                                              std::string ReturnUnit) const
 {
-    switch (ruleIndex.find(StartUnit, ReturnUnit)) {
+    switch (ruleOf(StartUnit, ReturnUnit)) {
     case CelciusFahrenheit:
         return CelciusToFahrenheit(StartValue);
     case FahrenheitCelcius:

@@ -103,9 +103,8 @@ double VolumeCalculator::CalculateValue(std::string StartUnit, double StartValue
         {"DecilitreMillilitre", &VolumeCalculator::DecilitreToLitre, &VolumeCalculator::LitreToMillilitre},
         {"DecilitreCentilitre", &VolumeCalculator::DecilitreToLitre, &VolumeCalculator::LitreToCentilitre},
     };
-    static constexpr UnitPairIndex<256> index(routes);
 
-    return runRoute(*this, routes, index, StartUnit, StartValue, ReturnUnit);
+    return runRoute(*this, routes, StartUnit, StartValue, ReturnUnit);
 }
 
 double VolumeCalculator::GallonToLitre(double value) const { return checkedStep(value, value * 3.785); }

@@ -32,9 +32,8 @@ double WeightCalculator::CalculateValue(std::string StartUnit, double StartValue
         {"OunceMilligram", &WeightCalculator::OunceToGram, &WeightCalculator::GramToMilligram},
         {"OuncePound", &WeightCalculator::OunceToGram, &WeightCalculator::GramToPound},
     };
-    static constexpr UnitPairIndex<64> index(routes);
 
-    return runRoute(*this, routes, index, StartUnit, StartValue, ReturnUnit);
+    return runRoute(*this, routes, StartUnit, StartValue, ReturnUnit);
 }
 
 double WeightCalculator::GramToKilogram(double value) const { return checkedStep(value, value / 1000); }

@@ -6,7 +6,6 @@
 #include "pellimor_version.h"
 #include "platform/Application.h"
 #include "ui/converter/CategoryBox.h"
-#include "ui/converter/FrameUnderlay.h"
 #include "ui/common/DecorationAccessible.h"
 #include "ui/common/FormTools.h"
 #include "ui/common/ImageList.h"
@@ -225,7 +224,6 @@ void frmGUI::createControls()
     form::setBackground(*txtResult, form::MenuBackground);
     form::setForeground(*txtResult, 0x00C00000u);
     m_announcer = new ResultAnnouncer(*txtResult, client);
-    m_resultUnderlay = new FrameUnderlay(*txtResult);
 
     // Brand and links.
     // A link is one before it has a text or a name, for the same reason.
@@ -606,7 +604,6 @@ void frmGUI::lstTo_Click()
 
 void frmGUI::setResultLine(const QString& line)
 {
-    m_resultUnderlay->beforeChange();
     m_txtResult->setText(line);
     // Screen readers hear the new line without having to go and look for it.
     m_announcer->announce(line);

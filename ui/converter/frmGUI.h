@@ -23,7 +23,6 @@ namespace pellimor {
 
 class ICollectionManager;
 class CategoryBox;
-class FrameUnderlay;
 class ImageList;
 class QuantityBox;
 class ResultAnnouncer;
@@ -133,7 +132,6 @@ private:
     UnitListBox* m_lstTo = nullptr;
     QLineEdit* m_txtResult = nullptr;
     ResultAnnouncer* m_announcer = nullptr;
-    FrameUnderlay* m_resultUnderlay = nullptr;
     QLabel* m_imgCategory = nullptr;
     QLabel* m_imgQuantity = nullptr;
     QLabel* m_imgFrom = nullptr;

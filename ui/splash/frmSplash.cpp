@@ -1,9 +1,6 @@
 #include "ui/splash/frmSplash.h"
 
 #include "platform/Application.h"
-#include "platform/FontStamp.h"
-#include "platform/PreMapRestack.h"
-#include "ui/splash/TextPictures.h"
 #include "ui/common/DecorationAccessible.h"
 #include "ui/common/FormTools.h"
 #include "ui/common/ImageList.h"
@@ -13,7 +10,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QWindow>
 
@@ -68,8 +64,6 @@ void frmSplash::createControls()
     connect(tmrTomate, &QTimer::timeout, this, &frmSplash::tmrTomate_Timer);
     connect(Timer1, &QTimer::timeout, this, &frmSplash::Timer1_Timer);
 
-    m_texts = new TextPictures(*this, picturesFile(), fontSystemStamp());
-
     Frame1 = new QFrame(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(form::rect(120, 0, 7080, 4050));
@@ -88,9 +82,11 @@ void frmSplash::createControls()
     }
 
     lblWarning = makeLabel("lblWarning", form::rect(150, 3720, 2415, 195));
+    lblWarning->setFont(form::arial(8.25));
     lblWarning->setText(QStringLiteral("This application is a freeware."));
 
     Label1 = makeLabel("Label1", form::rect(1680, 1080, 5295, 615));
+    Label1->setFont(form::arial(27.75, true, true));
     form::setForeground(*Label1, 0x000000C0u);
     Label1->setText(QStringLiteral("Pellimor"));
 
@@ -99,15 +95,19 @@ void frmSplash::createControls()
     imgLogo->setProperty(DecorationAccessible::DecorativeProperty, true);
 
     lblCopyright = makeLabel("lblCopyright", form::rect(4200, 3480, 2655, 495));
+    lblCopyright->setFont(form::arial(8.25));
     lblCopyright->setWordWrap(true);
     lblCopyright->setText(QStringLiteral("Copyright \u00A9 2024 Brenvo.\nAll rights reserved."));
 
     lblVersion = makeLabel("lblVersion", form::rect(5160, 1800, 1530, 285));
+    lblVersion->setFont(form::arial(12, true));
     lblVersion->setAlignment(Qt::AlignRight | Qt::AlignTop);
 
     lblCompanyProduct = makeLabel("lblCompanyProduct", form::rect(1680, 600, 2550, 435));
+    lblCompanyProduct->setFont(form::arial(18, true));
     form::setForeground(*lblCompanyProduct, 0x00800000u);
     lblCompanyProduct->setText(QStringLiteral("Pellimor"));
+    lblCompanyProduct->adjustSize();
 
     // Key presses go to the window itself: none of its controls takes the focus.
     setFocus(Qt::OtherFocusReason);
@@ -117,15 +117,8 @@ void frmSplash::Form_Load()
 {
     // The hourglass follows once the window is on screen (pointBusy).
     lblVersion->setText(Application::versionText());
-    // The product name and the version are sized to their texts, growing from their left
-    // edges.
-    m_texts->setUp({
-        {lblWarning, [] { return form::arial(8.25); }, false},
-        {Label1, [] { return form::arial(27.75, true, true); }, false},
-        {lblCopyright, [] { return form::arial(8.25); }, false},
-        {lblVersion, [] { return form::arial(12, true); }, true},
-        {lblCompanyProduct, [] { return form::arial(18, true); }, true},
-    });
+    // Sized to its text, growing from its left edge.
+    lblVersion->adjustSize();
     ImageList& images = ImageList::shared();
     form::setPicture(*imgLogo, images.picture(QStringLiteral("logo")));
     form::setPicture(*imgPoivron, images.picture(QStringLiteral("Poivron")));
@@ -189,14 +182,6 @@ void frmSplash::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (QWindow* window = windowHandle())
         window->installEventFilter(this);
-    if (!event->spontaneous())
-        skipRestackNoticeBeforeMap(*this);
-}
-
-QString frmSplash::picturesFile()
-{
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    return folder.isEmpty() ? QString() : folder + QStringLiteral("/splash-texts");
 }
 
 // The desktop's busy pointer is an animation of dozens of frames in common themes, and
@@ -210,9 +195,6 @@ void frmSplash::pointBusy()
     setCursor(Qt::WaitCursor);
     raise();
     activateWindow();
-    // In the next turn, after the converter window that is built on `shown`: the texts
-    // are checked against their real fonts once what the person waits for is done.
-    QMetaObject::invokeMethod(m_texts, [texts = m_texts] { texts->settle(); }, Qt::QueuedConnection);
     emit shown();
 }
 

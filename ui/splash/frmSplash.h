@@ -8,8 +8,6 @@ class QTimer;
 
 namespace pellimor {
 
-class TextPictures;
-
 // The start-up window: product name, version, notices and the logo, with four
 // vegetables that appear one after another and then blink. It hands over to the
 // converter window after 3.5 seconds, or at once on a key or a click on the bare panel.
@@ -56,8 +54,6 @@ private:
     QLabel* makeLabel(const char* name, const QRect& geometry);
     bool onBarePanel(const QPoint& framePos) const;
     void pointBusy();
-    // Where the pictures of the window's texts are kept between starts.
-    static QString picturesFile();
 
     QTimer* tmrFlash = nullptr;
     QTimer* tmrRadis = nullptr;
@@ -76,7 +72,6 @@ private:
     QLabel* lblCopyright = nullptr;
     QLabel* lblVersion = nullptr;
     QLabel* lblCompanyProduct = nullptr;
-    TextPictures* m_texts = nullptr;
     bool m_pressOnPanel = false;   // a click counts only if it also began on the bare panel
 };
 
