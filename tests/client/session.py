@@ -7,9 +7,10 @@ A failing test prints the end of each process's output; PELLIMOR_KEEP_SCRATCH=1 
 scratch folder with the whole logs.
 
 Run as a program, it is the one way every other test, bench and script gets a display:
-    session.py [--session-bus | --buses] [--screen WxHxD] -- COMMAND ARG...
+    session.py [--session-bus | --buses] [--window-manager] [--screen WxHxD] -- COMMAND ARG...
 runs the command on a virtual X server of its own (with a private session bus, or that bus
-and the accessibility bus), ends all of it afterwards and exits with the command's status."""
+and the accessibility bus; under a window manager if asked), ends all of it afterwards and
+exits with the command's status."""
 
 import ctypes
 import os
@@ -109,7 +110,8 @@ class Session:
                                  "AT_SPI_BUS_ADDRESS", "XAUTHORITY", "QT_QPA_PLATFORM",
                                  "QT_ACCESSIBILITY", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON",
                                  "QT_QPA_GENERIC_PLUGINS", "QT_PLUGIN_PATH", "SESSION_MANAGER")}
-        # A cache of its own: every session starts as a first start would.
+        # Caches of its own: what the toolkit or the font library keeps stays out of the home
+        # folder, and every session starts as a first start would.
         self.env.update(XDG_RUNTIME_DIR=self.runtime, XDG_CACHE_HOME=os.path.join(self.scratch, "cache"),
                         LC_ALL="C.UTF-8")
 
@@ -161,6 +163,16 @@ class Session:
             raise Failure("Xvfb gave no display number within 20 s")
         self.env["DISPLAY"] = ":" + number
         return self.env["DISPLAY"]
+
+    def start_window_manager(self):
+        """Openbox on the X server started before, managing every window mapped after this
+        returns: it has said so on the root window."""
+        require("openbox", "openbox")
+        require("xprop", "x11-utils")
+        manager = self.start("window manager", ["openbox", "--sm-disable"])
+        wait_for(lambda: self.check_running(manager) or "window id" in subprocess.run(
+            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env, capture_output=True,
+            text=True).stdout, 20, "openbox taking the screen")
 
     def start_weston(self, width=1280, height=1024):
         """A headless Wayland compositor that draws with pixman and lets screenshots be taken."""
@@ -333,6 +345,7 @@ def main(arguments):
     buses.add_argument("--session-bus", action="store_true", help="with a private session bus")
     buses.add_argument("--buses", action="store_true",
                        help="with a private session bus and the accessibility bus on it")
+    parser.add_argument("--window-manager", action="store_true", help="under openbox")
     parser.add_argument("--screen", default="1280x1024x24", help="the screen's size and depth")
     parser.add_argument("command", nargs=argparse.REMAINDER)
     options = parser.parse_args(arguments)
@@ -342,6 +355,8 @@ def main(arguments):
 
     def body(s):
         s.start_xvfb(options.screen)
+        if options.window_manager:
+            s.start_window_manager()
         if options.buses:
             s.start_buses()
         elif options.session_bus:
