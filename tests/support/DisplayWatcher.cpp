@@ -285,10 +285,11 @@ void DisplayWatcher::handle(xcb_generic_event_t* event)
         }
     } else if (type == XCB_MAP_NOTIFY) {
         const auto* notice = reinterpret_cast<xcb_map_notify_event_t*>(event);
-        // Told on the root and on the window itself while it is the root's child: the
-        // window's own notice is the one that comes in every case.
+        // Told twice while the window is the root's child, on the root and on the window
+        // itself; only on the window once a window manager has framed it, and only on the
+        // root if it was mapped before the watcher could ask for its own notices.
         const auto known = m_windows.find(notice->window);
-        if (notice->event == notice->window && known != m_windows.end()) {
+        if (known != m_windows.end() && !known->second.mapped) {
             // Read before anything else: the program goes on working meanwhile.
             const double cpu = m_pid > 0 ? cpuMs(m_pid) : NAN;
             known->second.mapped = true;
@@ -298,7 +299,7 @@ void DisplayWatcher::handle(xcb_generic_event_t* event)
     } else if (type == XCB_UNMAP_NOTIFY) {
         const auto* notice = reinterpret_cast<xcb_unmap_notify_event_t*>(event);
         const auto known = m_windows.find(notice->window);
-        if (notice->event == notice->window && known != m_windows.end())
+        if (known != m_windows.end())
             known->second.mapped = false;
     } else if (type == XCB_DESTROY_NOTIFY) {
         // The window's damage object goes with it.
