@@ -107,6 +107,27 @@ def screenshot(s, name):
     return Image.open(path).convert("RGB")
 
 
+def steady_screenshot(s, name, window, masked=None, timeout=30):
+    """A screenshot once the window has stopped changing (the masked part apart): three in a
+    row alike. However long a loaded machine takes to paint it, what is measured is the
+    window as it stays."""
+    from PIL import ImageChops, ImageDraw
+    x, y, w, h = window.queryComponent().getExtents(0)
+    deadline, alike, last = time.monotonic() + timeout, 0, None
+    while True:
+        shot = screenshot(s, name)
+        image = shot.crop((x, y, x + w, y + h))
+        if masked:
+            ImageDraw.Draw(image).rectangle((masked[0], masked[1], masked[2] - 1, masked[3] - 1), fill=(0, 0, 0))
+        alike = alike + 1 if last is not None and ImageChops.difference(image, last).getbbox() is None else 0
+        if alike == 2:
+            return shot
+        if time.monotonic() > deadline:
+            raise Failure(f"{name}: the window kept changing for {timeout} s")
+        last = image
+        time.sleep(0.2)
+
+
 def measure(R, shot, window, where, palette, table):
     """Measures every text of the window; returns the ones below the least contrast."""
     low = []
@@ -177,8 +198,7 @@ def run_palette(s, R, r, palette, scheme, table):
     # The splash, painted, well before it hands over.
     splash = r.wait(lambda: r.windows(), "the splash", 20)[0]
     r.find(splash, "label", "Version 1.4.3")
-    time.sleep(0.5)
-    shot = screenshot(s, f"contrast-{palette}-splash-screen")
+    shot = steady_screenshot(s, f"contrast-{palette}-splash-screen", splash, SPLASH_VEGETABLES)
     low = measure(R, shot, splash, "splash", palette, table)
     image = window_image(shot, splash, "splash", palette)
 
@@ -188,8 +208,8 @@ def run_palette(s, R, r, palette, scheme, table):
     window = r.windows()[0]
     result = r.find(window, "text", "Result")
     r.wait(lambda: R.text_of(result) == CONVERSION[-1], f'the line "{CONVERSION[-1]}"')
-    time.sleep(1.3)   # the result flash lasts a second
-    shot = screenshot(s, f"contrast-{palette}-converter-screen")
+    time.sleep(1.3)   # the result flash lasts a second; its blinks could pass for a steady window
+    shot = steady_screenshot(s, f"contrast-{palette}-converter-screen", window)
     low += measure(R, shot, window, "converter window", palette, table)
     converter = window_image(shot, window, "converter", palette)
 
@@ -199,8 +219,7 @@ def run_palette(s, R, r, palette, scheme, table):
     about = r.wait(lambda: [w for w in r.windows() if w.name == "About Pellimor"], "the About window")[0]
     r.wait(lambda: "active" in R.states(about), "the About window active")
     r.settle()
-    time.sleep(0.3)
-    shot = screenshot(s, f"contrast-{palette}-about-screen")
+    shot = steady_screenshot(s, f"contrast-{palette}-about-screen", about)
     low += measure(R, shot, about, "About", palette, table)
     about_image = window_image(shot, about, "about", palette)
 

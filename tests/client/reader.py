@@ -148,7 +148,7 @@ class Reader:
             if len(self.events) == count:
                 return
 
-    def wait(self, condition, what, timeout=5.0):
+    def wait(self, condition, what, timeout=20.0):
         return wait_for(condition, timeout, what, step=0.02, idle=self.pump)
 
     def windows(self):
