@@ -48,10 +48,13 @@ class TestFrmGuiXInput : public QObject {
 private slots:
     void initTestCase();
     void listsByTheServer();
+    void wheelInTheBackground_data();
+    void wheelInTheBackground();
 
 private:
-    // Runs xdotool with the words given; a number stands for itself.
-    void xdotool(const QStringList& words);
+    // Runs xdotool with the words given; a number stands for itself. What it prints goes
+    // to `output`, if given.
+    void xdotool(const QStringList& words, QString* output = nullptr);
     QPoint at(QListWidget* list, const QString& unit) const;
 
     QString m_xdotool;
@@ -67,7 +70,7 @@ void TestFrmGuiXInput::initTestCase()
         QSKIP("xdotool is not installed (Debian package xdotool); make test installs it");
 }
 
-void TestFrmGuiXInput::xdotool(const QStringList& words)
+void TestFrmGuiXInput::xdotool(const QStringList& words, QString* output)
 {
     // The window goes on handling what the server sends while xdotool runs, as it would
     // under a person's hand.
@@ -76,6 +79,8 @@ void TestFrmGuiXInput::xdotool(const QStringList& words)
     QTRY_VERIFY_WITH_TIMEOUT(run.state() == QProcess::NotRunning, 10000);
     QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0,
              qPrintable(words.join(u' ') + QStringLiteral(": ") + run.readAllStandardError()));
+    if (output)
+        *output = QString::fromLocal8Bit(run.readAllStandardOutput()).trimmed();
 }
 
 QPoint TestFrmGuiXInput::at(QListWidget* list, const QString& unit) const
@@ -145,6 +150,60 @@ void TestFrmGuiXInput::listsByTheServer()
     QCOMPARE(fakes.messages.shown.size(), 0);
     if (const QString shot = qEnvironmentVariable("PELLIMOR_SCREENSHOT"); !shot.isEmpty())
         QProcess::execute(QStringLiteral("import"), {"-window", "root", shot});
+}
+
+// The wheel picks a category over the window while another one has the keyboard, as it
+// does under a pointer that rests on the window while the user types elsewhere. The pick
+// readies the quantity box within the window, and the keyboard stays where it was.
+void TestFrmGuiXInput::wheelInTheBackground_data()
+{
+    QTest::addColumn<QString>("before");   // the category picked before, if any
+    QTest::addColumn<QString>("button");   // 4 turns the wheel up, 5 down
+    QTest::addColumn<QString>("picked");
+    QTest::newRow("first pick, down") << "" << "5" << "Lengths";
+    QTest::newRow("later pick, up") << "Volumes" << "4" << "Temperatures";
+}
+
+void TestFrmGuiXInput::wheelInTheBackground()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, button);
+    QFETCH(QString, picked);
+    FakeServices fakes;
+    frmGUI window(fakes.services());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* cmbCategory = window.findChild<QComboBox*>("cmbCategory");
+    auto* txtQuantity = window.findChild<QLineEdit*>("txtQuantity");
+    if (!before.isEmpty()) {
+        cmbCategory->setCurrentIndex(cmbCategory->findText(before));
+        window.cmbCategory_Click();
+        txtQuantity->setText(QStringLiteral("2"));
+    }
+
+    // Another program's window, clear of the converter's, takes the X server's focus.
+    QWidget other;
+    other.setGeometry(10, 10, 200, 100);
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    QVERIFY(!other.frameGeometry().intersects(window.frameGeometry()));
+    const QString otherId = QString::number(other.winId());
+    xdotool({"windowfocus", "--sync", otherId});
+    QTRY_VERIFY_WITH_TIMEOUT(other.isActiveWindow(), 20000);
+    QVERIFY(!window.isActiveWindow());
+
+    const QPoint box = cmbCategory->mapToGlobal(cmbCategory->rect().center());
+    xdotool({"mousemove", QString::number(box.x()), QString::number(box.y()), "click", button});
+    QTRY_COMPARE_WITH_TIMEOUT(cmbCategory->currentText(), picked, 20000);
+    QCOMPARE(window.CurrentCategory, picked);
+    QCOMPARE(txtQuantity->text(), "(Enter a value)");
+    QCOMPARE(window.focusWidget(), txtQuantity);
+    // Whatever the window asked of the server has reached it before the server is asked.
+    QGuiApplication::sync();
+    QString focus;
+    xdotool({"getwindowfocus", "-f"}, &focus);
+    QCOMPARE(focus, otherId);
+    QVERIFY(other.isActiveWindow() && !window.isActiveWindow());
 }
 
 QTEST_MAIN(TestFrmGuiXInput)

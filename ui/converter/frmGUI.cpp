@@ -494,11 +494,12 @@ void frmGUI::focusQuantity(const std::optional<QString>& text)
         m_txtQuantity->setSelection(0, int(m_txtQuantity->text().size()));
         return;
     }
-    // Right after a message box the window is not active again yet, and without a window
-    // manager nothing would make it so: the box is only marked to have the focus. It gets
-    // it when the window is activated, and then selects its text itself, once the focus
-    // has been announced.
-    activateWindow();
+    // The window is not the active one: right after a message box, or when a category was
+    // picked with the wheel while another program has the keyboard. The box is then only
+    // marked as the window's focus; it gets the focus when the user or the window manager
+    // activates the window, and then selects its text itself, once the focus has been
+    // announced. The window does not activate itself for it: that would take the keyboard
+    // from whatever program the user is typing into.
 }
 
 void frmGUI::cmbCategory_DropDown()
