@@ -12,6 +12,8 @@ FUZZ_SECONDS   ?= 600
 
 # What building, running and testing need on a fresh Debian or Ubuntu machine.
 PACKAGES_BUILD := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberation
+# `make run` with no display: a virtual X server and a session bus, started by session.py.
+PACKAGES_HEADLESS := xvfb python3 dbus-daemon
 # The client tests: a screen reader's bus and library, the screen reader Orca with the speech
 # server it speaks through, a headless Wayland compositor with Qt's plugin for it, keys and
 # screenshots on X, the platform theme that colours Qt programs on dark desktops, and
@@ -77,12 +79,16 @@ $(BUILD)/CMakeCache.txt:
 build: deps-build $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Without a display the program starts on a virtual X server of its own, with a session bus as
+# a desktop has, and says which display it is on so that a screenshot can be taken of it.
 run: build
-	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
-	  echo "No display here (neither DISPLAY nor WAYLAND_DISPLAY is set); run it under a virtual display: xvfb-run make run"; \
-	  exit 1; \
-	fi
+ifeq ($(DISPLAY)$(WAYLAND_DISPLAY),)
+	$(call ensure_packages,$(PACKAGES_HEADLESS))
+	@echo "No display here (neither DISPLAY nor WAYLAND_DISPLAY is set): Pellimor starts on a virtual X display, where there is nothing to see unless you take a screenshot. Ctrl+C ends it."
+	@$(ON_DISPLAY) --session-bus -- sh -c 'echo "Pellimor is on display $$DISPLAY. A screenshot (ImageMagick): DISPLAY=$$DISPLAY import -window root pellimor.png"; exec "$$0"' $(BUILD)/app/pellimor
+else
 	$(BUILD)/app/pellimor
+endif
 
 test: deps-test build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
