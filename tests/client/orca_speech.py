@@ -10,12 +10,18 @@ before its text), the category and unit picked, the answer line once and in full
 the To pick that wrote it, nothing when the line is emptied, and a refused request as its
 message box.
 
+Orca will not start while a process named orca runs for the same user, and the user's own
+screen reader must be left alone: the test's Orca runs in a process namespace of its own,
+where it sees no other; where none can be had and another Orca is running, the test is
+skipped.
+
 Usage: orca_speech.py PROGRAM"""
 
 import json
 import os
 import pty
 import re
+import shutil
 import subprocess
 import sys
 import threading
@@ -37,13 +43,67 @@ UTTERANCE = "SPEECH OUTPUT: '"
 UTTERANCE_END = re.compile(r"'\s?(\[?\{.*\}\]?)?$")
 
 
+def other_orcas():
+    """The processes Orca takes for a screen reader already running: those named orca with this
+    process's effective user (it asks `pgrep -u UID -x orca`)."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/comm") as comm:
+                name = comm.read().strip()
+            with open(f"/proc/{entry}/status") as status:
+                uids = next(line for line in status if line.startswith("Uid:")).split()
+        except (OSError, StopIteration):
+            continue
+        if name == "orca" and int(uids[2]) == os.geteuid():
+            found.append(int(entry))
+    return found
+
+
+def own_process_namespace():
+    """The words that start a program in a process namespace of its own, with a /proc that shows
+    that namespace alone, and an empty reason; or None and the reason none can be had. The
+    mounts are a copy of this process's and the network stays shared, so the buses' and
+    speech-dispatcher's sockets, the X display and the debug terminal are all still in reach."""
+    if os.geteuid() == 0:
+        prefix = ["unshare", "--pid", "--fork", "--mount-proc"]
+    else:
+        # A user namespace where this user keeps its own id: mapped to root, it would tell the
+        # buses a uid other than the one the kernel shows them, and they would refuse it.
+        prefix = ["unshare", "--map-current-user", "--pid", "--fork", "--mount-proc"]
+    # Ending the namespace's first process ends everything in it; ending unshare ends that.
+    prefix.append("--kill-child")
+    if not shutil.which("unshare"):
+        return None, "unshare is not installed (Debian package util-linux)"
+    probe = subprocess.run(prefix + ["true"], capture_output=True, text=True)
+    if probe.returncode != 0:
+        return None, probe.stderr.strip() or f"unshare ended with status {probe.returncode}"
+    return prefix, ""
+
+
+def orca_namespace():
+    """What the test's Orca is started in: a namespace of its own, or none when none can be had
+    and none is needed; skips the test when one is needed and none can be had."""
+    namespace, why = own_process_namespace()
+    if namespace is not None:
+        return namespace
+    others = other_orcas()
+    if others:
+        session.skip(f"another Orca runs for this user (process {', '.join(map(str, others))}), "
+                     f"and no process namespace of its own can be had to start this test's "
+                     f"beside it: {why}")
+    return []
+
+
 class Orca:
     """Orca with its settings in a scratch home, speaking through a speech-dispatcher of this
     test. Its debug file is a pseudo-terminal: Orca writes the file through Python's buffered
     files, which hold back whole blocks unless the file is a terminal, and a test must read
     every line as it comes."""
 
-    def __init__(self, s):
+    def __init__(self, s, namespace):
         self.lines = []
         home = os.path.join(s.scratch, "home")
         speech_config = os.path.join(s.scratch, "speech-dispatcher")
@@ -76,10 +136,17 @@ class Orca:
         # The slave end stays open here: a terminal with no one holding its slave end would
         # end the reading before Orca opens it.
         self.slave = slave
-        self.process = s.start("orca", ["orca", "--debug-file", os.ttyname(slave)], env=env)
+        self.process = s.start("orca", namespace + ["orca", "--debug-file", os.ttyname(slave)], env=env)
         self.alive = lambda: s.check_running(self.process)
-        wait_for(lambda: self.alive() or any("Starting ATSPI registry" in line for line in self.lines),
-                 30, "Orca listening")
+        try:
+            wait_for(lambda: self.alive() or any("Starting ATSPI registry" in line for line in self.lines),
+                     30, "Orca listening")
+        except Failure:
+            # Outside a namespace, another Orca may have been started since the look before.
+            if not namespace and [pid for pid in other_orcas() if pid != self.process.pid]:
+                session.skip("another Orca was started for this user beside this test's, and no "
+                             "process namespace of its own can be had")
+            raise
 
     def _read(self, master):
         pending = b""
@@ -131,9 +198,10 @@ def body(s):
     session.require("xdotool", "xdotool")
     session.require("orca", "orca")
     session.require("speech-dispatcher", "speech-dispatcher")
+    namespace = orca_namespace()
     s.start_xvfb()
     s.start_buses()
-    orca = Orca(s)
+    orca = Orca(s, namespace)
     heard = []   # what the user heard, key by key, printed at the end
 
     def key_events(key):
