@@ -562,6 +562,17 @@ void frmGUI::txtQuantity_GotFocus()
 
 // ---- Conversion request -----------------------------------------------------------
 
+// The refusal's box takes the keyboard while it is up. A window manager hands it back to
+// this window when the box closes; without one nothing would, so the window takes it back
+// itself, but only if it had it when the box came up: it takes it from no other program.
+void frmGUI::showRefusal(const QString& text)
+{
+    const bool hadKeyboard = isActiveWindow();
+    m_services.messages.show(text, Critical, refusalTitle());
+    if (hadKeyboard && !isActiveWindow())
+        activateWindow();
+}
+
 void frmGUI::lstTo_Click()
 {
     // Nothing may escape an event handler: every failure ends here, in a message or
@@ -580,17 +591,17 @@ void frmGUI::lstTo_Click()
             DisplayVeggies();
             break;
         case Kind::InvalidCategory:
-            m_services.messages.show(outcome.text, Critical, refusalTitle());
+            showRefusal(outcome.text);
             m_cmbCategory->setFocus();
             break;
         case Kind::InvalidQuantity:
-            m_services.messages.show(outcome.text, Critical, refusalTitle());
+            showRefusal(outcome.text);
             StartStepPointer(Step::Quantity);
             focusQuantity();
             break;
         case Kind::GasMarkRange:
         case Kind::TooLarge:
-            m_services.messages.show(outcome.text, Critical, refusalTitle());
+            showRefusal(outcome.text);
             focusQuantity();
             break;
         case Kind::Nothing:

@@ -114,6 +114,7 @@ private:
     void advanceFrame(Step step);
     void setUsable(QWidget& field, bool usable);
     void focusQuantity(const std::optional<QString>& text = std::nullopt);
+    void showRefusal(const QString& text);
     void quantityEdited();
     void setResultLine(const QString& line);
     void openWebSite();
