@@ -6,7 +6,8 @@
 #include <QWidget>
 
 #include <algorithm>
-#include <array>
+#include <cmath>
+#include <cstdint>
 #include <optional>
 
 namespace pellimor {
@@ -15,31 +16,12 @@ namespace {
 
 constexpr std::uint32_t SystemColour = 0x80000000u;
 
-// y with y^5 = a, for 0 < a <= 1: Newton's steps from 1 come down to it and stop there.
-constexpr double fifthRoot(double a)
+// The light a drawn channel value gives off.
+double linear(int value)
 {
-    double y = 1.0;
-    for (int step = 0; step < 200; ++step) {
-        const double next = (4 * y + a / (y * y * y * y)) / 5;
-        if (next >= y)
-            break;
-        y = next;
-    }
-    return y;
+    const double channel = value / 255.0;
+    return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
 }
-
-// The light a drawn channel value gives off. Worked out as the program is compiled: the
-// run-time power function is the only thing the colours would need of the maths
-// library, and calling it makes the kernel map some hundred kilobytes more of it.
-constexpr std::array<double, 256> linearChannels = [] {
-    std::array<double, 256> table{};
-    for (int value = 0; value < 256; ++value) {
-        const double channel = value / 255.0;
-        const double t = (channel + 0.055) / 1.055;
-        table[value] = channel <= 0.04045 ? channel / 12.92 : t * t * fifthRoot(t * t);   // t^2.4
-    }
-    return table;
-}();
 
 // Colours are drawn with 8 bits a channel; the contrast that counts is that of the
 // colour as drawn, not of the finer one QColor could hold.
@@ -97,8 +79,7 @@ void setRole(QPalette& palette, QPalette::ColorRole role, const QColor& colour)
 double ThemeColours::luminance(const QColor& colour)
 {
     const QColor c = drawn(colour);
-    return 0.2126 * linearChannels[c.red()] + 0.7152 * linearChannels[c.green()]
-           + 0.0722 * linearChannels[c.blue()];
+    return 0.2126 * linear(c.red()) + 0.7152 * linear(c.green()) + 0.0722 * linear(c.blue());
 }
 
 double ThemeColours::contrast(const QColor& a, const QColor& b)
