@@ -14,7 +14,7 @@
 // runner starts no display, bus or window manager itself: tests/client/session.py does,
 // and ends them with everything they started.
 
-#include "DisplayWatcher.h"
+#include "support/DisplayWatcher.h"
 
 #include <fcntl.h>
 #include <sched.h>

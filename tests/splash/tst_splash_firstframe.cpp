@@ -1,11 +1,10 @@
+#include "support/DisplayWatcher.h"
 #include "ui/splash/frmSplash.h"
 
 #include <QImage>
 #include <QLabel>
 #include <QProcess>
 #include <QtTest>
-
-#include "DisplayWatcher.h"
 
 #include <chrono>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "DisplayWatcher.h"
+#include "support/DisplayWatcher.h"
 
 #include <xcb/damage.h>
 #include <xcb/xtest.h>
