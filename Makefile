@@ -16,10 +16,10 @@ PACKAGES_BUILD := cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-liberat
 PACKAGES_HEADLESS := xvfb python3 dbus-daemon
 # The client tests: a screen reader's bus and library, the screen reader Orca with the speech
 # server it speaks through, a headless Wayland compositor with Qt's plugin for it, keys and
-# screenshots on X, the platform theme that colours Qt programs on dark desktops, and
-# Debian's package checker.
+# screenshots on X, the platform theme that colours Qt programs on dark desktops, Debian's
+# package checker, and strace to see that a session writes no file.
 PACKAGES_CLIENT := xdotool x11-utils imagemagick python3-pil dbus-daemon dbus-bin at-spi2-core \
-	python3-pyatspi orca speech-dispatcher weston qt6-wayland qt6ct lintian
+	python3-pyatspi orca speech-dispatcher weston qt6-wayland qt6ct lintian strace
 # The splash's first-frame test reads the X server's damage reports through xcb.
 PACKAGES_TEST  := $(PACKAGES_BUILD) xvfb python3 desktop-file-utils appstream dpkg-dev file qt6-base-private-dev \
 	libxcb1-dev libxcb-damage0-dev libxcb-xtest0-dev \
