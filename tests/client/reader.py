@@ -98,13 +98,13 @@ class Reader:
         for kind in self.EVENTS:
             pyatspi.Registry.registerEventListener(self._heard, kind)
 
-    def follow(self, pid, alive):
+    def follow(self, pid, alive, timeout=20):
         """Reads the program of process pid; alive() raises once it has ended, and every
         wait checks it."""
         self.pid, self.alive = pid, alive
         self.events.clear()
         self.focus = (None, None, None)
-        self.app = wait_for(self._find_app, 20, "the program on the accessibility bus",
+        self.app = wait_for(self._find_app, timeout, "the program on the accessibility bus",
                             idle=self.pump)
         # Read the program as it is now, not as a cache remembers it.
         self.app.set_cache_mask(Atspi.Cache.NONE)
